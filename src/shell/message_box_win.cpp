@@ -1,0 +1,78 @@
+// Message boxes, and the hook that replaces them in tests.
+#include "shell/message_box_win.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <utility>
+
+namespace zuvelo {
+namespace {
+
+std::mutex& HookLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+// The hook is copied out so that it runs unlocked: a hook may itself be slow or re-entrant.
+std::optional<int> ToHook(const MessageBoxCall& call) {
+  MessageBoxHook hook;
+  {
+    std::lock_guard<std::mutex> hold(HookLock());
+    hook = Hook();
+  }
+  if (!hook) return std::nullopt;
+  return hook(call);
+}
+
+MessageBoxCall NarrowCall(HWND owner, const char* text, const char* caption, UINT style) {
+  MessageBoxCall call;
+  call.owner = owner;
+  call.text = text ? text : "";
+  if (caption) call.caption = caption;
+  call.style = style;
+  return call;
+}
+
+}  // namespace
+
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+  if (auto answer = ToHook(NarrowCall(owner, text, caption, style))) return *answer;
+  return ::MessageBoxA(owner, text, caption, style);
+}
+
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) {
+  MessageBoxCall call;
+  call.owner = owner;
+  call.wide = true;
+  call.wide_text = text ? text : L"";
+  if (caption) call.wide_caption = caption;
+  call.style = style;
+  if (auto answer = ToHook(call)) return *answer;
+  return ::MessageBoxW(owner, text, caption, style);
+}
+
+void FatalMessageBox(HWND owner, const char* text, const char* caption) {
+  MessageBoxCall call = NarrowCall(owner, text, caption, MB_OK);
+  call.fatal = true;
+  if (ToHook(call)) return;
+  ::MessageBoxA(owner, text, caption, MB_OK);
+  // No static destructors: other threads may still be using what they would tear down.
+  ::ExitProcess(EXIT_FAILURE);
+}
+
+ScopedMessageBoxHook::ScopedMessageBoxHook(MessageBoxHook hook) {
+  std::lock_guard<std::mutex> hold(HookLock());
+  previous_ = std::exchange(Hook(), std::move(hook));
+}
+
+ScopedMessageBoxHook::~ScopedMessageBoxHook() {
+  std::lock_guard<std::mutex> hold(HookLock());
+  Hook() = std::move(previous_);
+}
+
+}  // namespace zuvelo

@@ -1,0 +1,87 @@
+// UDP listener for trace tests, over BSD sockets or Winsock.
+#include "udp_listener.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace zuvelo::testing {
+
+#ifdef _WIN32
+using NativeSocket = SOCKET;
+constexpr NativeSocket kNoSocket = INVALID_SOCKET;
+static void CloseSocket(NativeSocket s) { closesocket(s); }
+#else
+using NativeSocket = int;
+constexpr NativeSocket kNoSocket = -1;
+static void CloseSocket(NativeSocket s) { close(s); }
+#endif
+
+struct UdpListener::Impl {
+  NativeSocket socket = kNoSocket;
+#ifdef _WIN32
+  bool wsa = false;
+#endif
+};
+
+UdpListener::UdpListener(unsigned short port) : impl_(new Impl) {
+#ifdef _WIN32
+  WSADATA data;
+  impl_->wsa = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+#endif
+  NativeSocket s = ::socket(AF_INET, SOCK_DGRAM, 0);
+  if (s == kNoSocket) return;
+  int yes = 1;
+  setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+  int big = 1 << 20;  // bursts from several threads must not be dropped by the kernel
+  setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&big), sizeof big);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(port);
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) {
+    CloseSocket(s);
+    return;
+  }
+  impl_->socket = s;
+}
+
+UdpListener::~UdpListener() {
+  if (impl_->socket != kNoSocket) CloseSocket(impl_->socket);
+#ifdef _WIN32
+  if (impl_->wsa) WSACleanup();
+#endif
+  delete impl_;
+}
+
+bool UdpListener::ok() const { return impl_->socket != kNoSocket; }
+
+std::optional<std::string> UdpListener::Receive(std::chrono::milliseconds wait) {
+  if (!ok()) return std::nullopt;
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(impl_->socket, &readable);
+  timeval tv{};
+  tv.tv_sec = static_cast<long>(wait.count() / 1000);
+  tv.tv_usec = static_cast<long>(wait.count() % 1000 * 1000);
+  if (select(static_cast<int>(impl_->socket) + 1, &readable, nullptr, nullptr, &tv) <= 0)
+    return std::nullopt;
+  char buffer[65536];
+  int n = static_cast<int>(::recv(impl_->socket, buffer, sizeof buffer, 0));
+  if (n < 0) return std::nullopt;
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::vector<std::string> UdpListener::Drain(std::chrono::milliseconds quiet) {
+  std::vector<std::string> all;
+  while (auto datagram = Receive(quiet)) all.push_back(std::move(*datagram));
+  return all;
+}
+
+}  // namespace zuvelo::testing
