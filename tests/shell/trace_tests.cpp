@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "udp_listener.h"
+#include "support/udp_listener.h"
 
 namespace zuvelo {
 namespace {
