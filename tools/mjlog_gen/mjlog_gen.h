@@ -1,0 +1,62 @@
+// Deterministic synthetic game logs: from a seed, whole games played by the rules closely
+// enough to be valid logs, with what a replay of them must see. Real logs are players'
+// personal data; tests, benchmarks and demos use these instead.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hand/tile.h"
+
+namespace zuvelo::gen {
+
+struct GenOptions {
+  int players = 4;          // 4, or 3 (no chi, North set aside as nuki)
+  bool southRound = true;   // east and south rounds; false: east only
+  bool chips = false;       // 16-value score lists
+  bool timedRoot = false;   // root tag with a time attribute
+  int scenarioPercent = 6;  // rounds dealt to provoke an abortive draw or nagashi
+};
+
+// The options the command-line tool and the tests use for a seed: mostly four players,
+// every fourth game three players, some east-only, chip and timed games.
+[[nodiscard]] GenOptions OptionsForSeed(std::uint64_t seed);
+
+// One call as the generator encoded it, to be compared with the replay's decoding.
+struct GenCall {
+  int who;
+  std::uint16_t m;
+  int type;  // the replay's type numbers: chi 0, pon 1, nuki 2, ankan 4, minkan 5, kakan 6
+  int from;
+  std::array<TileCode, 4> tiles;  // t1..t4 in the order the replay reports them
+};
+
+// Counts of what a replay raising every event must raise, in event order (OnLogBegin ..
+// OnLogEnd).
+using EventCounts = std::array<int, 11>;
+
+struct GeneratedGame {
+  std::string name;  // log name, e.g. "2011020312gm-00a9-0000-1a2b3c4d&tw=2"
+  std::string text;
+  int players = 4;
+  EventCounts events{};
+  std::vector<GenCall> calls;
+  std::array<std::vector<TileCode>, 4> finalHands;  // concealed tiles at the end, sorted
+  std::array<int, 4> finalTen{};  // scores as the replay leaves them (last deal, riichi)
+  std::vector<double> owari;
+  std::array<std::u16string, 4> names;
+  std::vector<std::string> ryuukyokuTypes;  // "" for exhaustive draws
+  int wins = 0;
+};
+
+[[nodiscard]] GeneratedGame GenerateGame(std::uint64_t seed, const GenOptions& options);
+[[nodiscard]] inline GeneratedGame GenerateGame(std::uint64_t seed) {
+  return GenerateGame(seed, OptionsForSeed(seed));
+}
+
+// "log/201102/<name>.mjlog" (with ".gz" never added: the extension stays ".mjlog").
+[[nodiscard]] std::string LogRelativePath(const std::string& name);
+
+}  // namespace zuvelo::gen
