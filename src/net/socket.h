@@ -1,0 +1,97 @@
+// The few blocking IPv4 socket calls the HTTP client makes, over BSD sockets or Winsock. Errors
+// carry Winsock numbers on every platform, so a result means the same natively and on Windows.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace zuvelo::net {
+
+#ifdef _WIN32
+using NativeSocket = std::uintptr_t;  // SOCKET, without pulling in <winsock2.h>
+#else
+using NativeSocket = int;
+#endif
+inline constexpr NativeSocket kNoSocket = static_cast<NativeSocket>(-1);
+
+// 0, or a Winsock error number.
+using SocketError = std::uint32_t;
+
+namespace wsa {
+inline constexpr SocketError kInterrupted = 10004;
+inline constexpr SocketError kAccessDenied = 10013;
+inline constexpr SocketError kInvalidArgument = 10022;
+inline constexpr SocketError kTooManySockets = 10024;
+inline constexpr SocketError kWouldBlock = 10035;
+inline constexpr SocketError kNotSocket = 10038;
+inline constexpr SocketError kAddressInUse = 10048;
+inline constexpr SocketError kAddressNotAvailable = 10049;
+inline constexpr SocketError kNetworkDown = 10050;
+inline constexpr SocketError kNetworkUnreachable = 10051;
+inline constexpr SocketError kConnectionAborted = 10053;
+inline constexpr SocketError kConnectionReset = 10054;
+inline constexpr SocketError kNoBufferSpace = 10055;
+inline constexpr SocketError kNotConnected = 10057;
+inline constexpr SocketError kShutDown = 10058;
+inline constexpr SocketError kTimedOut = 10060;
+inline constexpr SocketError kConnectionRefused = 10061;
+inline constexpr SocketError kHostUnreachable = 10065;
+inline constexpr SocketError kSystemCallFailure = 10107;
+inline constexpr SocketError kHostNotFound = 11001;
+inline constexpr SocketError kTryAgain = 11002;
+inline constexpr SocketError kNoRecovery = 11003;
+inline constexpr SocketError kNoData = 11004;
+}  // namespace wsa
+
+void CloseNativeSocket(NativeSocket s) noexcept;
+
+// Sole owner of one socket; closes it on reset and destruction.
+class Socket {
+ public:
+  Socket() noexcept = default;
+  explicit Socket(NativeSocket s) noexcept : s_(s) {}
+  ~Socket() { reset(); }
+  Socket(Socket&& other) noexcept : s_(other.release()) {}
+  Socket& operator=(Socket&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+
+  [[nodiscard]] NativeSocket get() const noexcept { return s_; }
+  [[nodiscard]] bool valid() const noexcept { return s_ != kNoSocket; }
+  [[nodiscard]] NativeSocket release() noexcept { return std::exchange(s_, kNoSocket); }
+  void reset(NativeSocket s = kNoSocket) noexcept {
+    NativeSocket old = std::exchange(s_, s);
+    if (old != kNoSocket) CloseNativeSocket(old);
+  }
+
+ private:
+  NativeSocket s_ = kNoSocket;
+};
+
+// A TCP socket (AF_INET, SOCK_STREAM) into `out`.
+[[nodiscard]] SocketError OpenTcpSocket(Socket& out);
+// Both the send and the receive time-out; a failure to set them is not reported.
+void SetTimeouts(NativeSocket s, std::chrono::milliseconds timeout);
+
+// IPv4 addresses are in network byte order. By name: a forward lookup. Numeric: the dotted text
+// is converted and then looked up in reverse, the address taken from that lookup's answer.
+[[nodiscard]] SocketError ResolveHostName(const std::string& host, std::uint32_t& address);
+[[nodiscard]] SocketError ResolveNumericHost(const std::string& host, std::uint32_t& address);
+[[nodiscard]] SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port);
+
+// One send call; whatever it manages is all there is.
+void SendOnce(NativeSocket s, std::string_view bytes);
+
+struct Received {
+  int count = 0;          // bytes received; 0 with no error: the peer closed the connection
+  SocketError error = 0;  // a receive time-out is wsa::kTimedOut
+};
+[[nodiscard]] Received Receive(NativeSocket s, void* into, int size);
+
+}  // namespace zuvelo::net

@@ -1,0 +1,136 @@
+// The socket layer over BSD sockets (the native test build). errno and h_errno values are turned
+// into the Winsock numbers the Windows build reports for the same fault.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "net/socket.h"
+
+namespace zuvelo::net {
+namespace {
+
+SocketError FromErrno(int code) {
+  static constexpr std::pair<int, SocketError> kTable[] = {
+      {EINTR, wsa::kInterrupted},
+      {EACCES, wsa::kAccessDenied},
+      {EINVAL, wsa::kInvalidArgument},
+      {EMFILE, wsa::kTooManySockets},
+      {ENFILE, wsa::kTooManySockets},
+      // A blocking socket only says "would block" when its receive or send time-out ran out.
+      {EAGAIN, wsa::kTimedOut},
+      {EWOULDBLOCK, wsa::kTimedOut},
+      {EINPROGRESS, wsa::kWouldBlock},
+      {ENOTSOCK, wsa::kNotSocket},
+      {EBADF, wsa::kNotSocket},
+      {EADDRINUSE, wsa::kAddressInUse},
+      {EADDRNOTAVAIL, wsa::kAddressNotAvailable},
+      {ENETDOWN, wsa::kNetworkDown},
+      {ENETUNREACH, wsa::kNetworkUnreachable},
+      {ECONNABORTED, wsa::kConnectionAborted},
+      {ECONNRESET, wsa::kConnectionReset},
+      {EPIPE, wsa::kConnectionReset},
+      {ENOBUFS, wsa::kNoBufferSpace},
+      {ENOMEM, wsa::kNoBufferSpace},
+      {ENOTCONN, wsa::kNotConnected},
+      {ESHUTDOWN, wsa::kShutDown},
+      {ETIMEDOUT, wsa::kTimedOut},
+      {ECONNREFUSED, wsa::kConnectionRefused},
+      {EHOSTUNREACH, wsa::kHostUnreachable},
+  };
+  for (const auto& [from, to] : kTable) {
+    if (from == code) return to;
+  }
+  return wsa::kSystemCallFailure;
+}
+
+SocketError FromHostError(int code) {
+  switch (code) {
+    case HOST_NOT_FOUND:
+      return wsa::kHostNotFound;
+    case TRY_AGAIN:
+      return wsa::kTryAgain;
+    case NO_RECOVERY:
+      return wsa::kNoRecovery;
+    default:
+      return wsa::kNoData;
+  }
+}
+
+// The reentrant lookups, with room enough for a host's names and addresses.
+struct HostEntry {
+  hostent entry{};
+  hostent* found = nullptr;
+  char scratch[8192];
+  int host_error = 0;
+
+  SocketError Address(std::uint32_t& address) const {
+    if (found == nullptr || found->h_addr_list[0] == nullptr || found->h_length != 4) {
+      return FromHostError(host_error);
+    }
+    std::memcpy(&address, found->h_addr_list[0], 4);
+    return 0;
+  }
+};
+
+}  // namespace
+
+void CloseNativeSocket(NativeSocket s) noexcept { ::close(s); }
+
+SocketError OpenTcpSocket(Socket& out) {
+  out.reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  return out.valid() ? 0 : FromErrno(errno);
+}
+
+void SetTimeouts(NativeSocket s, std::chrono::milliseconds timeout) {
+  timeval tv{};
+  tv.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+  tv.tv_usec = static_cast<suseconds_t>(timeout.count() % 1000 * 1000);
+  ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+  ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+}
+
+SocketError ResolveHostName(const std::string& host, std::uint32_t& address) {
+  HostEntry lookup;
+  ::gethostbyname_r(host.c_str(), &lookup.entry, lookup.scratch, sizeof lookup.scratch,
+                    &lookup.found, &lookup.host_error);
+  return lookup.Address(address);
+}
+
+SocketError ResolveNumericHost(const std::string& host, std::uint32_t& address) {
+  const in_addr_t numeric = ::inet_addr(host.c_str());
+  HostEntry lookup;
+  ::gethostbyaddr_r(&numeric, sizeof numeric, AF_INET, &lookup.entry, lookup.scratch,
+                    sizeof lookup.scratch, &lookup.found, &lookup.host_error);
+  return lookup.Address(address);
+}
+
+SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = address;
+  if (::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return 0;
+  return FromErrno(errno);
+}
+
+void SendOnce(NativeSocket s, std::string_view bytes) {
+  // A peer that already closed must cost a failed send, not the process (SIGPIPE).
+  [[maybe_unused]] ssize_t sent = ::send(s, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+Received Receive(NativeSocket s, void* into, int size) {
+  for (;;) {
+    ssize_t n = ::recv(s, into, static_cast<std::size_t>(size), 0);
+    if (n >= 0) return {static_cast<int>(n), 0};
+    if (errno != EINTR) return {0, FromErrno(errno)};
+  }
+}
+
+}  // namespace zuvelo::net
