@@ -10,7 +10,8 @@ namespace zuvelo::testing {
 namespace {
 
 // Declared nowhere in the MinGW headers.
-constexpr CLSID kJScript = {0xf414c260, 0x6ac0, 0x11cf, {0xb6, 0xd1, 0x00, 0xaa, 0x00, 0xbb, 0xbb, 0x58}};
+constexpr CLSID kJScript = {
+    0xf414c260, 0x6ac0, 0x11cf, {0xb6, 0xd1, 0x00, 0xaa, 0x00, 0xbb, 0xbb, 0x58}};
 
 // Owns the texts that the engine put into an EXCEPINFO.
 struct ExceptionTexts {
@@ -149,8 +150,7 @@ zuvelo::com_ptr<IDispatch> JScriptHost::Global() {
   return global;
 }
 
-HRESULT JScriptHost::Call(const wchar_t* function, std::span<const VARIANT> args,
-                          VARIANT* result) {
+HRESULT JScriptHost::Call(const wchar_t* function, std::span<const VARIANT> args, VARIANT* result) {
   zuvelo::com_ptr<IDispatch> global = Global();
   if (!global) return E_UNEXPECTED;
   LPOLESTR names[] = {const_cast<LPOLESTR>(function)};

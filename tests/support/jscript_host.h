@@ -1,8 +1,8 @@
 // A host for the platform's JScript engine, to run native script objects the way pages do.
 #pragma once
 
-#include <windows.h>
 #include <activscp.h>
+#include <windows.h>
 
 #include <map>
 #include <span>
