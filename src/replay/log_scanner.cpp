@@ -91,11 +91,23 @@ ElementKind KindOfName(std::uint16_t name) {
   }
 }
 
-// Seat 0..3 of a draw or discard letter, or -1.
-int SeatOfLetter(char letter, const char (&letters)[5]) {
-  for (int seat = 0; seat < 4; ++seat)
-    if (letters[seat] == letter) return seat;
-  return -1;
+// Draw letters T..W give seats 0..3, discard letters D..G give 4..7, anything else -1.
+constexpr std::array<std::int8_t, 256> kMoveLetters = [] {
+  std::array<std::int8_t, 256> table{};
+  table.fill(-1);
+  for (int seat = 0; seat < 4; ++seat) {
+    table[static_cast<unsigned char>("TUVW"[seat])] = static_cast<std::int8_t>(seat);
+    table[static_cast<unsigned char>("DEFG"[seat])] = static_cast<std::int8_t>(4 + seat);
+  }
+  return table;
+}();
+
+// The first c from p on, or nullptr at the text's end. Elements and attributes are short, so a
+// plain loop beats a library call for the first bytes.
+const char* FindByte(const char* p, const char* end, char c) {
+  for (int i = 0; i < 16 && p < end; ++i, ++p)
+    if (*p == c) return p;
+  return p < end ? static_cast<const char*>(std::memchr(p, c, end - p)) : nullptr;
 }
 
 }  // namespace
@@ -159,9 +171,9 @@ Element LogScanner::Next(LogAttributes& attrs) {
   const char* t = text_.data();
   const std::size_t p = pos_;
   if (p >= text_.size() || t[p] != '<' || t[p + 1] == '/') return {};
-  const std::size_t gt = text_.find('>', p + 1);
-  if (gt == std::string_view::npos) return Fail(MessageIcon::kError, "MISSING >\r\n");
-  const std::size_t q = gt + 1;
+  const char* gt = FindByte(t + p + 1, t + text_.size(), '>');
+  if (!gt) return Fail(MessageIcon::kError, "MISSING >\r\n");
+  const std::size_t q = static_cast<std::size_t>(gt - t) + 1;
   const std::string_view element = text_.substr(p, q - p);
   if (q - p < kMinElement || q - p > kMaxElement) {
     char head[32];
@@ -170,14 +182,11 @@ Element LogScanner::Next(LogAttributes& attrs) {
   }
   if (IsDigit(t[p + 2])) {
     const char letter = t[p + 1];
-    const int drawSeat = SeatOfLetter(letter, "TUVW");
-    const int discardSeat = SeatOfLetter(letter, "DEFG");
-    if (drawSeat < 0 && discardSeat < 0)
+    const int move = kMoveLetters[static_cast<unsigned char>(letter)];
+    if (move < 0)
       return Fail(MessageIcon::kError, std::string("INVALID NODENAME ") + letter + "\r\n");
     pos_ = q;
-    const std::int32_t code = ReadInt(t + p + 2);
-    return drawSeat >= 0 ? Element{ElementKind::kDraw, drawSeat, code}
-                         : Element{ElementKind::kDiscard, discardSeat, code};
+    return {move < 4 ? ElementKind::kDraw : ElementKind::kDiscard, move & 3, ReadInt(t + p + 2)};
   }
   if (!ReadAttributes(p, q, attrs)) return {ElementKind::kFault};
   const ElementKind kind = KindOfName(Word2(text_.data() + p + 1));
@@ -189,9 +198,9 @@ Element LogScanner::Next(LogAttributes& attrs) {
 
 bool LogScanner::ReadAttributes(std::size_t p, std::size_t q, LogAttributes& attrs) {
   for (std::size_t r = p;; ++r) {
-    const void* space = std::memchr(text_.data() + r, ' ', q - r);
+    const char* space = FindByte(text_.data() + r, text_.data() + q, ' ');
     if (!space) return true;
-    r = static_cast<const char*>(space) - text_.data();
+    r = static_cast<std::size_t>(space - text_.data());
     if (q - r < 5) return true;
     if (!ReadAttribute(p, r, q, attrs)) return false;
   }

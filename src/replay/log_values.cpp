@@ -49,7 +49,7 @@ double ReadReal(const char* p, const char** end) {
 
 }  // namespace
 
-std::int32_t ReadInt(const char* p, const char** end) {
+std::int32_t ReadIntSlow(const char* p, const char** end) {
   const char* s = SkipBlanks(p);
   bool negative = false;
   if (*s == '+' || *s == '-') negative = *s++ == '-';

@@ -23,9 +23,26 @@ namespace zuvelo::logtext {
 
 [[nodiscard]] constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The general case of ReadInt: white space, sign, long digit runs.
+std::int32_t ReadIntSlow(const char* p, const char** end);
+
 // Leading decimal integer: optional white space and sign, then digits; no digits gives 0 and
 // leaves *end at p. Saturates at the 32-bit limits, as strtol does where long is 32 bits.
-std::int32_t ReadInt(const char* p, const char** end = nullptr);
+// Inline because nearly every value of a log is a short plain number.
+inline std::int32_t ReadInt(const char* p, const char** end = nullptr) {
+  std::uint32_t value = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+  if (value < 10) {
+    for (int i = 1; i < 9; ++i) {
+      const std::uint32_t digit = static_cast<unsigned char>(p[i]) - static_cast<unsigned>('0');
+      if (digit >= 10) {
+        if (end) *end = p + i;
+        return static_cast<std::int32_t>(value);
+      }
+      value = value * 10 + digit;
+    }
+  }
+  return ReadIntSlow(p, end);
+}
 
 // The "digit" encoding: the character minus '0', whatever the character.
 [[nodiscard]] inline int ReadDigit(const char* p) { return *p - '0'; }

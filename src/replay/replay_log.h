@@ -1,5 +1,13 @@
 // ReplayLog: plays one game log from its first element to its last, keeping the four
 // players' hands and scores current and raising an event for every step of the game.
+//
+// Where the format leaves the choice to us:
+// - A call, riichi or win whose "who" is outside 0..3 (never written by the service; -1 before
+//   the first move) stops the replay with "INVALID WHO who=%d" and the file name, like the
+//   other INVALID messages: no fifth seat is ever touched.
+// - An AGARI "ten" list of fewer than three values passes 0 for each missing value; nothing is
+//   read past the list's end.
+// - The failure result after a message is kReplayFault (0x80004005).
 #pragma once
 
 #include <cstdint>
