@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "net/platform_version.h"
 #include "net/service_address.h"
 #include "net_test_support.h"
+#include "shell/trace.h"
 #include "support/udp_listener.h"
 
 namespace zuvelo {
@@ -294,11 +297,38 @@ TEST(BodyLimit, OneByteMoreFails) {
   }
 }
 
-// The trace lines, seen by a real listener on the trace port. Other programs trace there too,
-// often and at any time, so lines are picked by content and waited for with a deadline.
+// The trace lines, seen by a real listener on the trace port. Other programs on this machine
+// trace there too, and their listeners may take the port for a while, so lines are picked by
+// content, probes before and after show that the port was ours throughout, and a test that
+// never gets the port to itself is skipped rather than failed.
 class TraceLines : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(listener_.ok()) << "cannot bind 127.0.0.1:514"; }
+
+  std::optional<std::vector<std::string>> LinesOf(std::size_t expected,
+                                                  const std::function<void()>& act) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (!Probe()) continue;
+      act();
+      std::vector<std::string> lines = Lines(expected);
+      if (Probe()) return lines;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // The trace socket is connected UDP: after a time with nobody on the port the system may
+  // hold an "unreachable" error that swallows the next line, so a probe is sent more than once.
+  bool Probe() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const std::string probe = "net_tests probe " + std::to_string(++probes_) + "\r\n";
+      trace("%s", probe.c_str());
+      for (auto line = listener_.Receive(150ms); line; line = listener_.Receive(150ms)) {
+        if (*line == probe + '\0') return true;
+      }
+    }
+    return false;
+  }
 
   // This client's lines: once `expected` of them are in, a short while longer for any extra.
   std::vector<std::string> Lines(std::size_t expected) {
@@ -322,21 +352,25 @@ class TraceLines : public ::testing::Test {
   }
 
   testing::UdpListener listener_{514};
+  int probes_ = 0;
 };
 
 TEST_F(TraceLines, OnePerParsedHeader) {
-  ASSERT_EQ(Fetch(ServerUrl("/redirect/1")).result, kHttpOk);
+  const auto lines = LinesOf(2, [] { EXPECT_EQ(Fetch(ServerUrl("/redirect/1")).result, kHttpOk); });
+  if (!lines) GTEST_SKIP() << "another program holds the trace port";
   const std::string z(1, '\0');
-  EXPECT_EQ(Lines(2), (std::vector<std::string>{
-                          "DOWNLOAD dwHttpStatus=302 dwContentLength=0 Location=" +
-                              ServerUrl("/body/arrived") + "\r\n" + z,
-                          "DOWNLOAD dwHttpStatus=200 dwContentLength=7 Location=\r\n" + z}));
+  EXPECT_EQ(*lines, (std::vector<std::string>{
+                        "DOWNLOAD dwHttpStatus=302 dwContentLength=0 Location=" +
+                            ServerUrl("/body/arrived") + "\r\n" + z,
+                        "DOWNLOAD dwHttpStatus=200 dwContentLength=7 Location=\r\n" + z}));
 }
 
 TEST_F(TraceLines, FailedConnectNamesItsError) {
-  const Fetched got = Fetch("http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + "/");
-  EXPECT_EQ(got.result, net::wsa::kConnectionRefused);
-  EXPECT_EQ(Lines(1), std::vector<std::string>{std::string("connect error=10061\r\n", 22)});
+  const std::string url = "http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + "/";
+  const auto lines =
+      LinesOf(1, [&] { EXPECT_EQ(Fetch(url).result, net::wsa::kConnectionRefused); });
+  if (!lines) GTEST_SKIP() << "another program holds the trace port";
+  EXPECT_EQ(*lines, std::vector<std::string>{std::string("connect error=10061\r\n", 22)});
 }
 
 }  // namespace
