@@ -132,14 +132,14 @@ class ScriptObject : public IDispatch {
   }
   static HRESULT TraceUnknownMember(DISPID id, const DISPPARAMS* params, WORD flags) {
     constexpr const ScriptClass& c = Derived::kClass;
-    const int args = params ? static_cast<int>(params->cArgs) : 0;
-    if constexpr (c.unknown_member == nullptr) {
-      // this class writes no such line
-    } else if constexpr (c.unknown_member_shows_flags) {
-      trace(c.unknown_member, static_cast<int>(id), static_cast<unsigned>(id), args,
-            static_cast<unsigned>(flags));
-    } else {
-      trace(c.unknown_member, static_cast<int>(id), static_cast<unsigned>(id), args);
+    if constexpr (c.unknown_member != nullptr) {
+      const int args = params ? static_cast<int>(params->cArgs) : 0;
+      if constexpr (c.unknown_member_shows_flags) {
+        trace(c.unknown_member, static_cast<int>(id), static_cast<unsigned>(id), args,
+              static_cast<unsigned>(flags));
+      } else {
+        trace(c.unknown_member, static_cast<int>(id), static_cast<unsigned>(id), args);
+      }
     }
     return DISP_E_MEMBERNOTFOUND;
   }
