@@ -75,7 +75,11 @@ CacheSaveFault WriteContent(CacheFileSink& sink, const CacheRecordProducer& prod
 }  // namespace
 
 std::unique_ptr<CacheFileSink> OpenGzipCacheSink(const std::filesystem::path& file) {
-  gzFile gz = OpenGz(file, kCacheFileMode);
+  return OpenGzipSink(file, kCacheFileMode);
+}
+
+std::unique_ptr<CacheFileSink> OpenGzipSink(const std::filesystem::path& file, const char* mode) {
+  gzFile gz = OpenGz(file, mode);
   if (gz == nullptr) return nullptr;
   return std::make_unique<GzipSink>(gz);
 }

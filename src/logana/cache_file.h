@@ -26,6 +26,8 @@ using CacheSinkOpener =
 
 // zlib's gzip writer in kCacheFileMode; null when the file cannot be made.
 std::unique_ptr<CacheFileSink> OpenGzipCacheSink(const std::filesystem::path& file);
+// The same in another zlib writer mode, for measuring other compression levels.
+std::unique_ptr<CacheFileSink> OpenGzipSink(const std::filesystem::path& file, const char* mode);
 
 // Where a save writes before it replaces `file`.
 std::filesystem::path CacheTempPath(const std::filesystem::path& file);
