@@ -17,13 +17,13 @@
 
 namespace zuvelo {
 
-struct CHttpClient::Target {
+namespace {
+
+struct UrlParts {
   std::string host;
   std::uint16_t port = 80;
   std::string path = "/";
 };
-
-namespace {
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -49,6 +49,24 @@ std::uint32_t ReadUnsigned(std::string_view text, std::size_t* end = nullptr) {
   if (overflow) return 0xFFFFFFFFu;
   const auto low = static_cast<std::uint32_t>(value);
   return negative ? 0u - low : low;
+}
+
+// Whatever comes before "://" is taken for http. The host runs to the first '/' or ':'; a path
+// counts only if it begins with '/' right after the host or the port.
+std::optional<UrlParts> SplitUrl(std::string_view url) {
+  const std::size_t scheme_end = url.find("://");
+  if (scheme_end == std::string_view::npos) return std::nullopt;
+  UrlParts parts;
+  std::string_view rest = url.substr(scheme_end + 3);
+  parts.host = rest.substr(0, rest.find_first_of("/:"));
+  rest.remove_prefix(parts.host.size());
+  if (!rest.empty() && rest.front() == ':') {
+    std::size_t port_end = 0;
+    parts.port = static_cast<std::uint16_t>(ReadUnsigned(rest.substr(1), &port_end));
+    rest.remove_prefix(1 + port_end);
+  }
+  if (!rest.empty() && rest.front() == '/') parts.path = rest;
+  return parts;
 }
 
 // The text between `marker` (searched from the header's start) and the next "\r\n".
@@ -107,38 +125,26 @@ HttpResult CHttpClient::Open(std::string_view url) {
 
 HttpResult CHttpClient::Request(const std::string& url, std::string& location) {
   sock_.reset();
-  const std::size_t scheme_end = url.find("://");
-  if (scheme_end == std::string::npos) return kHttpInvalidUrl;
-  // Copied out before `location`, which may be `url`, is rewritten.
-  Target target;
-  std::string_view rest = std::string_view(url).substr(scheme_end + 3);
-  target.host = rest.substr(0, rest.find_first_of("/:"));
-  rest.remove_prefix(target.host.size());
-  if (!rest.empty() && rest.front() == ':') {
-    std::size_t port_end = 0;
-    target.port = static_cast<std::uint16_t>(ReadUnsigned(rest.substr(1), &port_end));
-    rest.remove_prefix(1 + port_end);
-  }
-  if (!rest.empty() && rest.front() == '/') target.path = rest;
-
-  if (HttpResult result = Connect(target)) return result;
-  net::SendOnce(sock_.get(), RequestText(target.path, target.host));
+  // A copy: `location` may be `url` itself, and is rewritten at the end.
+  const std::optional<UrlParts> target = SplitUrl(url);
+  if (!target) return kHttpInvalidUrl;
+  if (HttpResult result = Connect(target->host, target->port)) return result;
+  net::SendOnce(sock_.get(), RequestText(target->path, target->host));
   std::string header;
   if (HttpResult result = ReadHeader(header)) return result;
   ParseHeader(header, location);
   return kHttpOk;
 }
 
-HttpResult CHttpClient::Connect(const Target& target) {
+HttpResult CHttpClient::Connect(const std::string& host, std::uint16_t port) {
   if (net::SocketError error = net::OpenTcpSocket(sock_)) return error;
   net::SetTimeouts(sock_.get(), timeout_);
   std::uint32_t address = 0;
-  const bool by_name =
-      !target.host.empty() && std::isalpha(static_cast<unsigned char>(target.host[0]));
-  const net::SocketError lookup = by_name ? net::ResolveHostName(target.host, address)
-                                          : net::ResolveNumericHost(target.host, address);
+  const bool by_name = std::isalpha(static_cast<unsigned char>(host.c_str()[0]));
+  const net::SocketError lookup =
+      by_name ? net::ResolveHostName(host, address) : net::ResolveNumericHost(host, address);
   if (lookup != 0) return lookup;
-  if (net::SocketError error = net::Connect(sock_.get(), address, target.port)) {
+  if (net::SocketError error = net::Connect(sock_.get(), address, port)) {
     trace("connect error=%d\r\n", static_cast<int>(error));
     return error;
   }

@@ -57,8 +57,7 @@ class CHttpClient {
   [[nodiscard]] net::NativeSocket sock() const { return sock_.get(); }
 
  private:
-  struct Target;
-  HttpResult Connect(const Target& target);
+  HttpResult Connect(const std::string& host, std::uint16_t port);
   HttpResult ReadHeader(std::string& header);
   void ParseHeader(const std::string& header, std::string& location);
   HttpResult ReadBody(std::vector<std::uint8_t>& body);
