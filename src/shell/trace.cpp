@@ -61,7 +61,10 @@ class TraceChannel {
     if (length < 0 || length > static_cast<int>(sizeof line) - 1) length = sizeof line - 1;
     if (length == 0) return;
     // The zero byte travels with the text; listeners rely on it. Nobody waits for a reply.
-    if (socket_ != kNoSocket) ::send(socket_, line, length + 1, 0);
+    // A connected UDP socket reports an earlier "port unreachable" on the next send and drops
+    // that datagram, so the first line after a listener appears would be lost: send it again.
+    if (socket_ == kNoSocket) return;
+    if (::send(socket_, line, length + 1, 0) < 0) ::send(socket_, line, length + 1, 0);
   }
 
  private:

@@ -63,6 +63,20 @@ TEST_F(TraceTest, EmptyTextAndNullFormatSendNothing) {
   EXPECT_EQ(*next, std::string("after\r\n") + '\0');
 }
 
+TEST_F(TraceTest, FirstLineAfterAListenerAppearsIsNotLost) {
+  UdpListener keeps_sockets_started(0);
+  delete listener_;
+  listener_ = nullptr;
+  trace("nobody listens\r\n");  // earns an ICMP "port unreachable" for the socket
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  listener_ = new UdpListener(514);
+  ASSERT_TRUE(listener_->ok());
+  trace("someone listens\r\n");
+  auto line = listener_->Receive();
+  ASSERT_TRUE(line);
+  EXPECT_EQ(*line, std::string("someone listens\r\n") + '\0');
+}
+
 TEST_F(TraceTest, ConcurrentLinesNeverInterleave) {
   constexpr int kLines = 300;
   const std::string a(900, 'a'), b(900, 'b');
