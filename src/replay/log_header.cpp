@@ -133,7 +133,7 @@ bool ReadPlayerLine(std::string_view text, std::size_t start, Players& players,
           logtext::ReadRealList(value(7), line.rate);
           break;
         default:
-          fault = {"INVALID ATTR UN " + std::string(s + 1, gt + 1), MessageIcon::kNone};
+          fault = {std::string("INVALID ATTR UN ").append(s + 1, gt + 1), MessageIcon::kNone};
           return false;
       }
       s = std::find(s + 1, gt, ' ');

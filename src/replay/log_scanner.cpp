@@ -158,8 +158,10 @@ std::size_t FindElementStart(std::string_view text) {
   return next == std::string_view::npos ? text.size() : next;
 }
 
-Element LogScanner::Fail(MessageIcon icon, std::string text) {
-  message_ = {std::move(text), icon};
+// Built by appending: GCC 12 misreports "literal" + std::string as an overlapping copy.
+Element LogScanner::Fail(MessageIcon icon, std::string_view head, std::string_view tail) {
+  message_.text.assign(head).append(tail);
+  message_.icon = icon;
   return {ElementKind::kFault};
 }
 
@@ -178,20 +180,21 @@ Element LogScanner::Next(LogAttributes& attrs) {
   if (q - p < kMinElement || q - p > kMaxElement) {
     char head[32];
     std::snprintf(head, sizeof head, "q-p=%d\r\n", static_cast<int>(q - p));
-    return Fail(MessageIcon::kError, head + std::string(element) + "\r\n");
+    return Fail(MessageIcon::kError, head, std::string(element).append("\r\n"));
   }
   if (IsDigit(t[p + 2])) {
     const char letter = t[p + 1];
     const int move = kMoveLetters[static_cast<unsigned char>(letter)];
-    if (move < 0)
-      return Fail(MessageIcon::kError, std::string("INVALID NODENAME ") + letter + "\r\n");
+    if (move < 0) {
+      const char tail[] = {letter, '\r', '\n'};
+      return Fail(MessageIcon::kError, "INVALID NODENAME ", {tail, sizeof tail});
+    }
     pos_ = q;
     return {move < 4 ? ElementKind::kDraw : ElementKind::kDiscard, move & 3, ReadInt(t + p + 2)};
   }
   if (!ReadAttributes(p, q, attrs)) return {ElementKind::kFault};
   const ElementKind kind = KindOfName(Word2(text_.data() + p + 1));
-  if (kind == ElementKind::kFault)
-    return Fail(MessageIcon::kError, "INVALID NODENAME " + std::string(element));
+  if (kind == ElementKind::kFault) return Fail(MessageIcon::kError, "INVALID NODENAME ", element);
   pos_ = q;
   return {kind};
 }
@@ -210,7 +213,7 @@ bool LogScanner::ReadAttribute(std::size_t p, std::size_t r, std::size_t q, LogA
   const char* t = text_.data();
   if (t[r + 2] == '=') {
     if (t[r + 1] != 'm') {
-      Fail(MessageIcon::kError, "INVALID = *** " + std::string(text_.substr(p, q - p)));
+      Fail(MessageIcon::kError, "INVALID = *** ", text_.substr(p, q - p));
       return false;
     }
     attrs.m = ReadInt(ValueAt(r, 4, q));
@@ -230,7 +233,7 @@ bool LogScanner::ReadAttribute(std::size_t p, std::size_t r, std::size_t q, LogA
       case W2("sx"):
         return true;
       default:
-        Fail(MessageIcon::kNone, "INVALID ATTR t+2 " + std::string(text_.substr(p, q - p)));
+        Fail(MessageIcon::kNone, "INVALID ATTR t+2 ", text_.substr(p, q - p));
         return false;
     }
   }
@@ -250,7 +253,7 @@ bool LogScanner::ReadAttribute(std::size_t p, std::size_t r, std::size_t q, LogA
       case W4("dan="):
         return true;
       default:
-        Fail(MessageIcon::kNone, "INVALID ATTR t+3 " + std::string(text_.substr(r + 1, q - r - 1)));
+        Fail(MessageIcon::kNone, "INVALID ATTR t+3 ", text_.substr(r + 1, q - r - 1));
         return false;
     }
   }
@@ -300,7 +303,7 @@ bool LogScanner::ReadLongAttribute(std::size_t, std::size_t r, std::size_t q,
       return true;
     default:
       if (IsIgnoredLongName(name)) return true;
-      Fail(MessageIcon::kNone, "INVALID ATTR t" + std::string(text_.substr(r + 1, q - r - 1)));
+      Fail(MessageIcon::kNone, "INVALID ATTR t", text_.substr(r + 1, q - r - 1));
       return false;
   }
 }

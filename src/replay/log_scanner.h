@@ -72,7 +72,7 @@ class LogScanner {
   [[nodiscard]] const ReplayMessage& message() const { return message_; }
 
  private:
-  Element Fail(MessageIcon icon, std::string text);
+  Element Fail(MessageIcon icon, std::string_view head, std::string_view tail = {});
   bool ReadAttributes(std::size_t p, std::size_t q, LogAttributes& attrs);
   bool ReadAttribute(std::size_t p, std::size_t r, std::size_t q, LogAttributes& attrs);
   bool ReadLongAttribute(std::size_t p, std::size_t r, std::size_t q, LogAttributes& attrs);

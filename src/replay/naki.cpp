@@ -122,7 +122,7 @@ NakiResult TehaiNaki(Tehai& tehai, std::int32_t m) {
   result.call = DecodeMeld(code);
   const NakiType type = result.call.type;
   if (type == NakiType::kUnknown) {
-    result.message = "UNKNOWN NAKI TYPE m=" + std::to_string(m);
+    result.message = std::string("UNKNOWN NAKI TYPE m=").append(std::to_string(m));
     return result;
   }
   const HandTiles removed = TilesFromHand(result.call);

@@ -85,7 +85,9 @@ class LogRun {
   int Ryuukyoku();
 
   int Fail(std::string text, MessageIcon icon = MessageIcon::kNone);
-  int FailWithName(std::string head) { return Fail(head + "\r\n\r\nfiletw=" + Utf8(info_.name)); }
+  int FailWithName(std::string head) {
+    return Fail(head.append("\r\n\r\nfiletw=").append(Utf8(info_.name)));
+  }
   int HandFault(const HandResult& result);
   int CheckWho();
   [[nodiscard]] bool Wants(ReplayEvent event) const { return supplied_.Has(event); }

@@ -22,7 +22,10 @@ const std::string kSc = " sc=\"250,0,250,0,250,0,250,0\"";
 
 std::string Codes(int first, int n = 13) {
   std::string out;
-  for (int i = 0; i < n; ++i) out += (i ? "," : "") + std::to_string(first + i);
+  for (int i = 0; i < n; ++i) {
+    if (i) out += ',';
+    out += std::to_string(first + i);
+  }
   return out;
 }
 
@@ -30,7 +33,7 @@ std::string Codes(int first, int n = 13) {
 std::string Init(const std::string& seed = "0,0,0,2,3,52", bool fourPlayers = true) {
   std::string init = "<INIT seed=\"" + seed + "\" ten=\"250,250,250,250\" oya=\"0\"";
   for (int seat = 0; seat < (fourPlayers ? 4 : 3); ++seat)
-    init += " hai" + std::to_string(seat) + "=\"" + Codes(13 * seat) + "\"";
+    init.append(" hai").append(std::to_string(seat)).append("=\"").append(Codes(13 * seat)) += '"';
   return init + "/>";
 }
 
@@ -195,6 +198,8 @@ TEST(ReplayLog, AFailingEventStopsEverything) {
 TEST(ReplayLog, EveryReplayMessageByteForByte) {
   using I = MessageIcon;
   const std::string file = "\r\n\r\nfiletw=2010010100gm-0009-0000-deadbeef&tw=0";
+  const std::string head = "<INIT seed=\"1,2,3,4,5\" ten=\"1,2,3,4\" hai0=\"";
+  const std::string hand0 = Codes(0), hand1 = Codes(13), long1 = Codes(13, 14);
   struct Case {
     std::string elements;
     std::string text;
@@ -206,12 +211,8 @@ TEST(ReplayLog, EveryReplayMessageByteForByte) {
        I::kNone},
       {"<INIT seed=\"1,2,3,4,5\" ten=\"1,2,3,4\" hai0=\"1\"/>", "INVALID INIT hai0=1" + file,
        I::kNone},
-      {"<INIT seed=\"1,2,3,4,5\" ten=\"1,2,3,4\" hai0=\"" + Codes(0) + "\" hai1=\"" +
-           Codes(13, 14) + "\"/>",
-       "INVALID INIT hai1=14" + file, I::kNone},
-      {"<INIT seed=\"1,2,3,4,5\" ten=\"1,2,3,4\" hai0=\"" + Codes(0) + "\" hai1=\"" + Codes(13) +
-           "\"/>",
-       "INVALID INIT hai2=0" + file, I::kNone},
+      {head + hand0 + "\" hai1=\"" + long1 + "\"/>", "INVALID INIT hai1=14" + file, I::kNone},
+      {head + hand0 + "\" hai1=\"" + hand1 + "\"/>", "INVALID INIT hai2=0" + file, I::kNone},
       {Init() + "<REACH who=\"0\" step=\"3\"/>", "INVALID REACH step=3" + file, I::kNone},
       {Init() + "<DORA/>", "INVALID DORA hai=0\r\n", I::kNone},
       {Init() + "<DORA hai=\"1,2\"/>", "INVALID DORA hai=2\r\n", I::kNone},
@@ -252,9 +253,10 @@ TEST(ReplayLog, DiscardingAWaitMakesTheHandFuritenAtOnce) {
   // 123m 456m 789m 123p 5p waits on 5p; drawing 5p's copy and discarding the other keeps the
   // wait on a kind just discarded.
   const std::string hand = "0,4,8,12,16,20,24,28,32,36,40,44,52";
+  const std::string others[] = {Codes(60), Codes(80), Codes(100)};
   const std::string init = "<INIT seed=\"0,0,0,2,3,52\" ten=\"250,250,250,250\" hai0=\"" + hand +
-                           "\" hai1=\"" + Codes(60) + "\" hai2=\"" + Codes(80) + "\" hai3=\"" +
-                           Codes(100) + "\"/>";
+                           "\" hai1=\"" + others[0] + "\" hai2=\"" + others[1] + "\" hai3=\"" +
+                           others[2] + "\"/>";
   const Replayed run = Replay(Log(init + "<T53/><D52/>"));
   ASSERT_EQ(run.result, kReplayOk);
   EXPECT_EQ(run.players[0].tehai.machi, std::vector<TileKind>{13});

@@ -879,7 +879,9 @@ void Game::AppendOwari(std::string& text, long long value, bool tenths) {
   }
   if (value < 0) text += '-';
   const long long magnitude = value < 0 ? -value : value;
-  text += std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+  text += std::to_string(magnitude / 10);
+  text += '.';
+  text += std::to_string(magnitude % 10);
 }
 
 }  // namespace zuvelo::gen

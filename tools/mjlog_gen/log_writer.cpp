@@ -23,6 +23,15 @@ std::string PercentEncode(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// "n0", "hai3": appended, since GCC 12 misreports "literal" + std::string as an overlap.
+std::string Numbered(std::string_view name, int index) {
+  return std::string(name).append(std::to_string(index));
+}
+
+}  // namespace
+
 void LogWriter::Number(long long value) {
   char buffer[24];
   const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -77,7 +86,7 @@ void LogWriter::Players(std::span<const std::string> names, std::span<const int>
                         std::span<const double> rate, std::string_view sx) {
   out_ += "<UN";
   for (std::size_t i = 0; i < names.size(); ++i)
-    Attr("n" + std::to_string(i), PercentEncode(names[i]));
+    Attr(Numbered("n", static_cast<int>(i)), PercentEncode(names[i]));
   ListAttr("dan", dan);
   out_ += " rate=\"";
   for (std::size_t i = 0; i < rate.size(); ++i) {
@@ -103,7 +112,7 @@ void LogWriter::Init(std::span<const int> seed, std::span<const int> ten, int oy
   ListAttr("ten", ten);
   Attr("oya", std::to_string(oya));
   for (std::size_t seat = 0; seat < hands.size(); ++seat)
-    ListAttr("hai" + std::to_string(seat), std::span<const TileCode>(hands[seat]));
+    ListAttr(Numbered("hai", static_cast<int>(seat)), std::span<const TileCode>(hands[seat]));
   out_ += "/>";
 }
 
@@ -150,7 +159,7 @@ void LogWriter::Bye(int who) {
 
 void LogWriter::Reconnect(int who, std::string_view name) {
   out_ += "<UN";
-  Attr("n" + std::to_string(who), PercentEncode(name));
+  Attr(Numbered("n", who), PercentEncode(name));
   out_ += " />";
 }
 
@@ -181,7 +190,7 @@ void LogWriter::Ryuukyoku(std::string_view type, int honba, int sticks, std::spa
   ListAttr("sc", sc);
   for (std::size_t seat = 0; seat < shown.size(); ++seat)
     if (!shown[seat].empty())
-      ListAttr("hai" + std::to_string(seat), std::span<const TileCode>(shown[seat]));
+      ListAttr(Numbered("hai", static_cast<int>(seat)), std::span<const TileCode>(shown[seat]));
   if (!owari.empty()) Attr("owari", owari);
   out_ += " />";
 }
