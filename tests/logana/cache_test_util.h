@@ -1,5 +1,5 @@
 // Helpers of the cache tests: temporary folders, files as bytes, a byte layout built by hand
-// from the file description, and a probe of the largest single allocation.
+// from the documented file layout, and a probe of the largest single allocation.
 #pragma once
 
 #include <cstddef>
