@@ -1,0 +1,215 @@
+// Per-suit tables, built once by running the decomposition search on every legal suit vector
+// in lexicographic order. Whatever remains of a vector inside its search is a smaller vector
+// that already has its shape, so each search stops one step below the top and looks the rest
+// up; that keeps the build to a few tens of milliseconds.
+#include "hand/suit_table.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "hand/syanten_detail.h"
+#include "hand/syanten_search.h"
+
+namespace zuvelo::detail {
+namespace {
+
+int DigitSum(int key, int digits) {
+  int sum = 0;
+  for (int i = 0; i < digits; ++i, key /= 5) sum += key % 5;
+  return sum;
+}
+
+int IsolationOf(std::uint32_t isolated, std::uint32_t four) {
+  if (isolated == 0) return 0;
+  return (isolated & ~four) == 0 ? 1 : 2;
+}
+
+void Raise(BlockRow& row, int sets, int blocks) {
+  if (sets > 4) return;
+  const auto capped = static_cast<std::int8_t>(std::min(blocks, kBlockCap));
+  row[sets] = std::max(row[sets], capped);
+}
+
+BlockRow Max(const BlockRow& a, const BlockRow& b) {
+  BlockRow out;
+  for (int m = 0; m < 5; ++m) out[m] = std::max(a[m], b[m]);
+  return out;
+}
+
+// What the search reaches in one suit so far: with a pair, or without by isolation.
+struct Reach {
+  BlockRow withPair;
+  std::array<BlockRow, 3> noPair;
+
+  Reach() {
+    withPair.fill(kNoBlocks);
+    for (BlockRow& row : noPair) row.fill(kNoBlocks);
+  }
+  void Add(int sets, int blocks, bool pair, int isolation) {
+    Raise(pair ? withPair : noPair[isolation], sets, blocks);
+  }
+};
+
+// Runs the search on one suit; below the top call every subtree is a known smaller vector.
+class ShapeVisitor {
+ public:
+  explicit ShapeVisitor(const SuitTables& tables) : tables_(tables) {}
+
+  void End(const SyantenCalc& c) {
+    reach_.Add(c.mentsu, c.taatsu + c.toitsu, c.toitsu > 0,
+               IsolationOf(c.isolatedMask, c.fourMask));
+  }
+
+  bool Known(const SyantenCalc& c, int a) {
+    if (!belowTop_) {  // the vector itself: its shape is what is being built
+      belowTop_ = true;
+      return false;
+    }
+    // The smaller vector's own quads must be the hand's, or its isolation classes would be
+    // judged against the wrong kinds. Only kinds a..a+2 can have lost tiles so far.
+    for (int k = a; k < std::min(a + 3, kSuitLength); ++k)
+      if ((c.fourMask >> k & 1) != 0 && c.counts[k] != 4) return false;
+    Merge(c, tables_.ShapeOf(c.counts.data()));
+    return true;
+  }
+
+  const Reach& reach() const { return reach_; }
+
+ private:
+  void Merge(const SyantenCalc& c, const SuitShape& rest) {
+    const bool pair = c.toitsu > 0;
+    const int isolation = IsolationOf(c.isolatedMask, c.fourMask);
+    const int blocks = c.taatsu + c.toitsu;
+    const BlockRow* noPairRows[3] = {&rest.noPairClean, &rest.noPairQuad, &rest.noPairOther};
+    for (int m = 0; m + c.mentsu <= 4; ++m) {
+      const int sets = c.mentsu + m;
+      if (rest.any[m] < 0) continue;
+      if (pair) {
+        reach_.Add(sets, blocks + rest.any[m], true, 0);
+        continue;
+      }
+      if (rest.withPair[m] >= 0) reach_.Add(sets, blocks + rest.withPair[m], true, 0);
+      for (int i = 0; i < 3; ++i) {
+        const int q = (*noPairRows[i])[m];
+        if (q >= 0) reach_.Add(sets, blocks + q, false, std::max(isolation, i));
+      }
+    }
+  }
+
+  const SuitTables& tables_;
+  bool belowTop_ = false;
+  Reach reach_;
+};
+
+}  // namespace
+
+void SuitTables::BuildIndex() {
+  std::array<int, kMaxSuitTiles + 1> tailsUpTo{};
+  for (int r = 0; r <= kMaxSuitTiles; ++r) {
+    int rank = 0;
+    for (int t = 0; t < kTailKeys; ++t) {
+      tailRank_[r][t] = static_cast<std::uint16_t>(rank);
+      if (DigitSum(t, 4) <= r) ++rank;
+    }
+    tailsUpTo[r] = rank;
+  }
+  int start = 0;
+  for (int h = 0; h < kHeadKeys; ++h) {
+    headStart_[h] = start;
+    const int tiles = DigitSum(h, 5);
+    if (tiles <= kMaxSuitTiles) start += tailsUpTo[kMaxSuitTiles - tiles];
+  }
+  if (start != kSuitVectorCount) std::abort();
+}
+
+// Completeness from smaller vectors: the greedy set test's first step leaves a vector whose
+// own test is the rest of this one, and sets-and-pair is sets after some pair.
+std::uint8_t SuitTables::CompletionFlags(const KindCounts& suit) const {
+  KindCounts work = suit;
+  int a = 0;
+  while (a < kSuitLength && work[a] == 0) ++a;
+  if (a == kSuitLength) return kCompleteSets;
+  std::uint8_t flags = 0;
+  if (GreedySets(work.data(), a, a + 1) && (ShapeOf(work.data()).flags & kCompleteSets))
+    flags = kCompleteSets;
+  for (int k = a; k < kSuitLength; ++k) {
+    if (suit[k] < 2) continue;
+    work = suit;
+    work[k] -= 2;
+    if (ShapeOf(work.data()).flags & kCompleteSets) flags |= kCompletePair;
+  }
+  return flags;
+}
+
+SuitShape SuitTables::ComputeShape(const KindCounts& suit) const {
+  SyantenCalc calc;
+  calc.counts = suit;
+  for (int k = 0; k < kSuitLength; ++k)
+    if (suit[k] == 4) calc.fourMask |= 1u << k;
+  ShapeVisitor visitor(*this);
+  SyantenSearch(calc, 0, visitor);
+  const Reach& reach = visitor.reach();
+  SuitShape shape;
+  shape.withPair = reach.withPair;
+  shape.noPairClean = reach.noPair[0];
+  shape.noPairQuad = reach.noPair[1];
+  shape.noPairOther = reach.noPair[2];
+  shape.noPair = Max(Max(shape.noPairClean, shape.noPairQuad), shape.noPairOther);
+  shape.any = Max(shape.withPair, shape.noPair);
+  shape.flags = CompletionFlags(suit);
+  if (*std::max_element(shape.noPairQuad.begin(), shape.noPairQuad.end()) >= 0)
+    shape.flags |= kQuadIsolation;
+  shape.maxSets = 0;
+  for (int m = 0; m < 5; ++m)
+    if (shape.any[m] >= 0) shape.maxSets = static_cast<std::uint8_t>(m);
+  return shape;
+}
+
+int SuitTables::Intern(const SuitShape& shape, std::array<std::uint16_t, kHashSlots>& slots) {
+  std::uint64_t words[sizeof(SuitShape) / 8];
+  std::memcpy(words, &shape, sizeof words);
+  std::uint64_t mixed = 0;
+  for (std::uint64_t w : words) mixed = (mixed ^ w) * 0x9E3779B97F4A7C15ull;
+  const auto hash = static_cast<std::uint32_t>(mixed >> 40);
+  for (std::uint32_t slot = hash % kHashSlots;; slot = (slot + 1) % kHashSlots) {
+    if (slots[slot] == 0) {
+      if (shapeCount_ == kMaxShapes) std::abort();  // the tests pin the count well below
+      shapes_[shapeCount_] = shape;
+      slots[slot] = static_cast<std::uint16_t>(++shapeCount_);
+      return shapeCount_ - 1;
+    }
+    if (shapes_[slots[slot] - 1] == shape) return slots[slot] - 1;
+  }
+}
+
+// Lexicographic order puts every vector after all vectors it contains, so each search finds
+// its subtrees' shapes already built.
+void SuitTables::BuildShapes() {
+  std::array<std::uint16_t, kHashSlots> slots{};
+  KindCounts suit{};
+  int tiles = 0;
+  for (int index = 0; index < kSuitVectorCount; ++index) {
+    shapeOf_[index] = static_cast<std::uint16_t>(Intern(ComputeShape(suit), slots));
+    for (int k = kSuitLength - 1; k >= 0; --k) {
+      if (suit[k] < 4 && tiles < kMaxSuitTiles) {
+        ++suit[k], ++tiles;
+        break;
+      }
+      tiles -= suit[k];
+      suit[k] = 0;
+    }
+  }
+}
+
+SuitTables::SuitTables() {
+  BuildIndex();
+  BuildShapes();
+}
+
+const SuitTables& GetSuitTables() {
+  static const SuitTables tables;
+  return tables;
+}
+
+}  // namespace zuvelo::detail

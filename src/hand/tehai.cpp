@@ -1,0 +1,110 @@
+// The hand record's operations. Faults leave the record exactly as it was.
+#include "hand/tehai.h"
+
+#include <algorithm>
+
+#include "hand/syanten.h"
+#include "shell/trace.h"
+
+namespace zuvelo {
+
+Tehai::Tehai() {
+  nakiList.reserve(4);
+  machi.reserve(kKindCount);
+  ResetTehai();
+}
+
+void Tehai::ResetTehai() {
+  hai.fill(kNoTile);
+  nHai = 0;
+  syanten1 = 8;
+  syanten2 = 8;
+  haiKey = 0;
+  nakiList.clear();
+  machi.clear();
+  sutehaiKinds.fill(0);
+  furiten = false;
+}
+
+void Tehai::SetHaipai(const int* values13) {
+  for (int i = 0; i < 13; ++i) hai[i] = static_cast<TileCode>(values13[i]);
+  hai[13] = kNoTile;
+  nHai = 13;
+}
+
+HandResult Tehai::AddHai(int code) {
+  if (nHai >= 14) return {HandError::kTehaiFull, code};
+  hai[nHai++] = static_cast<TileCode>(code);
+  return {};
+}
+
+HandResult Tehai::RemoveHai(int code) {
+  const auto tile = static_cast<TileCode>(code);
+  const HandResult missing{HandError::kInvalidTehai, tile};
+  if (nHai <= 0) return missing;
+  if (hai[nHai - 1] == tile) {
+    hai[nHai - 1] = kNoTile;
+    --nHai;
+    return {};
+  }
+  const auto found = std::find(hai.begin(), hai.end(), tile);
+  if (found == hai.end()) return missing;
+  // The last filled slot: the one before the first empty slot from the match on.
+  const auto end = std::find(found, hai.end(), kNoTile);
+  if (end == hai.begin()) return missing;  // only a dealt 255 in slot 0 gets here
+  *found = *(end - 1);
+  *(end - 1) = kNoTile;
+  --nHai;
+  return {};
+}
+
+void Tehai::MarkDiscard(int code) {
+  if (static_cast<unsigned>(code) < kTileCodeCount) sutehaiKinds[code / 4] = 1;
+}
+
+void Tehai::Sort() { std::sort(hai.begin(), hai.end()); }
+
+HandResult Tehai::UpdateSyanten1() {
+  if (nHai % 3 != 1) {
+    trace("UpdateSyanten1 nHai=%d\r\n", nHai);
+    return {HandError::kBadTileCount1, nHai};
+  }
+  const std::uint32_t key = HaiKey(hai);
+  if (key == haiKey) return {};
+  syanten1 = CalcSyanten14(hai.data());
+  haiKey = key;
+  machi.clear();
+  if (syanten1 != 0) return {};
+  TileKind waits[kKindCount];
+  const int n = ComputeMachi(Counts(), waits);
+  machi.assign(waits, waits + n);
+  furiten =
+      std::any_of(machi.begin(), machi.end(), [&](TileKind k) { return sutehaiKinds[k] != 0; });
+  return {};
+}
+
+HandResult Tehai::UpdateSyanten2() {
+  if (nHai % 3 != 2) {
+    trace("UpdateSyanten2 nHai=%d\r\n", nHai);
+    return {HandError::kBadTileCount2, nHai};
+  }
+  syanten2 = CalcSyanten14(hai.data());
+  return {};
+}
+
+int Tehai::MachiCount() const {
+  const KindCounts counts = Counts();
+  int total = 0;
+  for (TileKind k : machi) total += 4 - counts[k];
+  return total;
+}
+
+std::uint32_t HaiKey(const std::array<TileCode, 14>& hai) {
+  auto word = [&](int i) {
+    return std::uint32_t{hai[i]} | std::uint32_t{hai[i + 1]} << 8 |
+           std::uint32_t{hai[i + 2]} << 16 | std::uint32_t{hai[i + 3]} << 24;
+  };
+  return word(0) ^ word(4) ^ word(8) ^ (std::uint32_t{hai[12]} | std::uint32_t{hai[13]} << 8);
+}
+
+}  // namespace zuvelo
