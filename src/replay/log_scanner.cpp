@@ -193,7 +193,7 @@ Element LogScanner::Next(LogAttributes& attrs) {
     return {move < 4 ? ElementKind::kDraw : ElementKind::kDiscard, move & 3, ReadInt(t + p + 2)};
   }
   if (!ReadAttributes(p, q, attrs)) return {ElementKind::kFault};
-  const ElementKind kind = KindOfName(Word2(text_.data() + p + 1));
+  const ElementKind kind = KindOfName(Word2(t + p + 1));
   if (kind == ElementKind::kFault) return Fail(MessageIcon::kError, "INVALID NODENAME ", element);
   pos_ = q;
   return {kind};
@@ -257,11 +257,10 @@ bool LogScanner::ReadAttribute(std::size_t p, std::size_t r, std::size_t q, LogA
         return false;
     }
   }
-  return ReadLongAttribute(p, r, q, attrs);
+  return ReadLongAttribute(r, q, attrs);
 }
 
-bool LogScanner::ReadLongAttribute(std::size_t, std::size_t r, std::size_t q,
-                                   LogAttributes& attrs) {
+bool LogScanner::ReadLongAttribute(std::size_t r, std::size_t q, LogAttributes& attrs) {
   const char* t = text_.data();
   const std::uint32_t name = Word4(t + r + 1);
   switch (name) {

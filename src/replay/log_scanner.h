@@ -75,7 +75,7 @@ class LogScanner {
   Element Fail(MessageIcon icon, std::string_view head, std::string_view tail = {});
   bool ReadAttributes(std::size_t p, std::size_t q, LogAttributes& attrs);
   bool ReadAttribute(std::size_t p, std::size_t r, std::size_t q, LogAttributes& attrs);
-  bool ReadLongAttribute(std::size_t p, std::size_t r, std::size_t q, LogAttributes& attrs);
+  bool ReadLongAttribute(std::size_t r, std::size_t q, LogAttributes& attrs);
   // Where a value that starts `offset` bytes after the space at r begins, kept inside the text.
   [[nodiscard]] const char* ValueAt(std::size_t r, std::size_t offset, std::size_t q) const;
 
