@@ -150,14 +150,14 @@ std::vector<int> Game::TenList() const {
   return ten;
 }
 
-std::vector<int> Game::ScoreList(const std::array<int, 4>& deltas) const {
+std::vector<int> Game::ScoreList(const RoundResult& result) const {
   std::vector<int> sc;
   for (int seat = 0; seat < 4; ++seat) {
     sc.push_back(scores_[seat] / 100);
-    sc.push_back(deltas[seat] / 100);
+    sc.push_back(result.deltas[seat] / 100);
     if (options_.chips) {
       sc.push_back(chips_[seat]);
-      sc.push_back(0);
+      sc.push_back(result.chipDeltas[seat]);
     }
   }
   return sc;
@@ -736,6 +736,10 @@ RoundResult Game::Win(int winner, int from, TileCode tile, const WinValue& value
     pay += honba_ * (tsumo ? 100 : 300);
     r.deltas[seat] -= pay;
     r.deltas[winner] += pay;
+    if (options_.chips) {
+      --r.chipDeltas[seat];
+      ++r.chipDeltas[winner];
+    }
   }
   r.deltas[winner] += sticks_ * 1000;
   r.dealerKeeps = winner == dealer;
@@ -803,16 +807,13 @@ RoundResult Game::ExhaustiveDraw() {
 // Applies the round's result, moves the deal on and writes the closing element, with the final
 // scores when the game is over. True then.
 bool Game::Finish(RoundResult& r) {
-  const std::vector<int> sc = ScoreList(r.deltas);
+  const std::vector<int> sc = ScoreList(r);
   const int honba = honba_, sticks = sticks_;
   for (int seat = 0; seat < 4; ++seat) scores_[seat] += r.deltas[seat];
   if (r.win) {
     sticks_ = 0;
     honba_ = r.dealerKeeps ? honba_ + 1 : 0;
-    if (options_.chips) {
-      chips_[r.winner] += 1;
-      chips_[r.agari.fromWho == r.winner ? (r.winner + 1) % n_ : r.agari.fromWho] -= 1;
-    }
+    for (int seat = 0; seat < 4; ++seat) chips_[seat] += r.chipDeltas[seat];
   } else {
     ++honba_;
   }

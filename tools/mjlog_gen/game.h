@@ -44,6 +44,7 @@ struct RoundResult {
   bool win = false;
   std::string type;  // drawn rounds: "", "nm", "yao9", "kaze4", "reach4", "ron3", "kan4"
   std::array<int, 4> deltas{};
+  std::array<int, 4> chipDeltas{};  // chip games: one chip from each payer of a win
   std::array<std::vector<TileCode>, 4> shown;
   bool dealerKeeps = false;
   LogWriter::Agari agari;
@@ -98,7 +99,7 @@ class Game {
   bool Finish(RoundResult& result);
   std::string Owari();
   void AppendOwari(std::string& text, long long value, bool tenths);
-  std::vector<int> ScoreList(const std::array<int, 4>& deltas) const;
+  std::vector<int> ScoreList(const RoundResult& result) const;
   std::vector<int> TenList() const;
 
   [[nodiscard]] int LiveLeft() const { return liveEnd_ - front_; }
