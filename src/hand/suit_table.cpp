@@ -20,6 +20,14 @@ int DigitSum(int key, int digits) {
   return sum;
 }
 
+// Per tile count r, the tails (four counts 0..4) holding at most r tiles.
+std::array<int, kMaxSuitTiles + 1> TailsUpTo() {
+  std::array<int, kMaxSuitTiles + 1> upTo{};
+  for (int t = 0; t < 625; ++t)
+    for (int r = DigitSum(t, 4); r <= kMaxSuitTiles; ++r) ++upTo[r];
+  return upTo;
+}
+
 int IsolationOf(std::uint32_t isolated, std::uint32_t four) {
   if (isolated == 0) return 0;
   return (isolated & ~four) == 0 ? 1 : 2;
@@ -104,21 +112,29 @@ class ShapeVisitor {
 
 }  // namespace
 
+// Keys of `digits` base-5 digits by tile count, then by value.
+template <int N>
+std::array<std::uint16_t, N> GradedKeys(int digits) {
+  std::array<std::uint16_t, N> keys;
+  for (int k = 0; k < N; ++k) keys[k] = static_cast<std::uint16_t>(k);
+  std::sort(keys.begin(), keys.end(), [digits](int a, int b) {
+    const int ta = DigitSum(a, digits), tb = DigitSum(b, digits);
+    return ta != tb ? ta < tb : a < b;
+  });
+  return keys;
+}
+
 void SuitTables::BuildIndex() {
-  std::array<int, kMaxSuitTiles + 1> tailsUpTo{};
-  for (int r = 0; r <= kMaxSuitTiles; ++r) {
-    int rank = 0;
-    for (int t = 0; t < kTailKeys; ++t) {
-      tailRank_[r][t] = static_cast<std::uint16_t>(rank);
-      if (DigitSum(t, 4) <= r) ++rank;
-    }
-    tailsUpTo[r] = rank;
-  }
+  const auto tails = GradedKeys<kTailKeys>(4);
+  for (int i = 0; i < kTailKeys; ++i) tailRank_[tails[i]] = static_cast<std::uint16_t>(i);
+  const auto tailsUpTo = TailsUpTo();
   int start = 0;
-  for (int h = 0; h < kHeadKeys; ++h) {
-    headStart_[h] = start;
+  headStart_.fill(0);
+  for (int h : GradedKeys<kHeadKeys>(5)) {
     const int tiles = DigitSum(h, 5);
-    if (tiles <= kMaxSuitTiles) start += tailsUpTo[kMaxSuitTiles - tiles];
+    if (tiles > kMaxSuitTiles) continue;
+    headStart_[h] = start;
+    start += tailsUpTo[kMaxSuitTiles - tiles];
   }
   if (start != kSuitVectorCount) std::abort();
 }
@@ -183,21 +199,23 @@ int SuitTables::Intern(const SuitShape& shape, std::array<std::uint16_t, kHashSl
   }
 }
 
-// Lexicographic order puts every vector after all vectors it contains, so each search finds
-// its subtrees' shapes already built.
+// A vector comes after every vector it contains: a smaller head has fewer tiles, and so has
+// a smaller tail under the same head. So each search finds its subtrees' shapes built.
 void SuitTables::BuildShapes() {
   std::array<std::uint16_t, kHashSlots> slots{};
-  KindCounts suit{};
-  int tiles = 0;
-  for (int index = 0; index < kSuitVectorCount; ++index) {
-    shapeOf_[index] = static_cast<std::uint16_t>(Intern(ComputeShape(suit), slots));
-    for (int k = kSuitLength - 1; k >= 0; --k) {
-      if (suit[k] < 4 && tiles < kMaxSuitTiles) {
-        ++suit[k], ++tiles;
-        break;
-      }
-      tiles -= suit[k];
-      suit[k] = 0;
+  const auto tails = GradedKeys<kTailKeys>(4);
+  const auto tailsUpTo = TailsUpTo();
+  int index = 0;
+  for (int h : GradedKeys<kHeadKeys>(5)) {
+    const int tiles = DigitSum(h, 5);
+    if (tiles > kMaxSuitTiles) continue;
+    for (int i = 0; i < tailsUpTo[kMaxSuitTiles - tiles]; ++i) {
+      KindCounts suit{};
+      for (int r = 4, key = h; r >= 0; --r, key /= 5) suit[r] = static_cast<std::uint8_t>(key % 5);
+      for (int r = 8, key = tails[i]; r >= 5; --r, key /= 5)
+        suit[r] = static_cast<std::uint8_t>(key % 5);
+      if (Index(KeyOfSuit(suit.data())) != index) std::abort();
+      shapeOf_[index++] = static_cast<std::uint16_t>(Intern(ComputeShape(suit), slots));
     }
   }
 }

@@ -41,24 +41,23 @@ inline constexpr std::uint8_t kCompleteSets = 1;   // every tile in a set
 inline constexpr std::uint8_t kCompletePair = 2;   // sets and exactly one pair
 inline constexpr std::uint8_t kQuadIsolation = 4;  // noPairQuad reaches something
 
-// Position of a suit vector among the legal ones, in lexicographic order. Split as base-5
-// numbers of ranks 1-5 (head) and 6-9 (tail) so that neighbours are cheap to find.
+// A suit vector as base-5 numbers of ranks 1-5 (head) and 6-9 (tail), so that neighbours are
+// cheap to find.
 struct SuitKey {
   int head;
-  int headTiles;
   int tail;
 };
 
 [[nodiscard]] constexpr SuitKey KeyOfSuit(const std::uint8_t* c) {
-  return {(((c[0] * 5 + c[1]) * 5 + c[2]) * 5 + c[3]) * 5 + c[4], c[0] + c[1] + c[2] + c[3] + c[4],
+  return {(((c[0] * 5 + c[1]) * 5 + c[2]) * 5 + c[3]) * 5 + c[4],
           ((c[5] * 5 + c[6]) * 5 + c[7]) * 5 + c[8]};
 }
 
 // The key with one more tile of rank r (0..8).
 [[nodiscard]] constexpr SuitKey KeyWithAdded(SuitKey key, int r) {
   constexpr int kPow5[] = {625, 125, 25, 5, 1, 125, 25, 5, 1};
-  if (r < 5) return {key.head + kPow5[r], key.headTiles + 1, key.tail};
-  return {key.head, key.headTiles, key.tail + kPow5[r]};
+  if (r < 5) return {key.head + kPow5[r], key.tail};
+  return {key.head, key.tail + kPow5[r]};
 }
 
 // The tables: built by the first GetSuitTables() (thread-safe), never freed, about 1 MB.
@@ -69,9 +68,7 @@ class SuitTables {
   SuitTables& operator=(const SuitTables&) = delete;
 
   // Counts 0..4, at most 14 tiles in the suit.
-  [[nodiscard]] int Index(SuitKey key) const {
-    return headStart_[key.head] + tailRank_[kMaxSuitTiles - key.headTiles][key.tail];
-  }
+  [[nodiscard]] int Index(SuitKey key) const { return headStart_[key.head] + tailRank_[key.tail]; }
   [[nodiscard]] const SuitShape& Shape(int index) const { return shapes_[shapeOf_[index]]; }
   [[nodiscard]] const SuitShape& ShapeOf(const std::uint8_t* counts9) const {
     return Shape(Index(KeyOfSuit(counts9)));
@@ -91,10 +88,11 @@ class SuitTables {
   [[nodiscard]] std::uint8_t CompletionFlags(const KindCounts& suit) const;
   int Intern(const SuitShape& shape, std::array<std::uint16_t, kHashSlots>& slots);
 
-  // headStart_[h]: vectors before the first one with head h; tailRank_[r][t]: tails before t
-  // among those of at most r tiles.
+  // Vectors are ordered by head, heads and tails each by tile count first, so the few-tile
+  // vectors that real hands are made of sit close together. headStart_[h]: vectors before the
+  // first one with head h; tailRank_[t]: tails before t.
   std::array<std::int32_t, kHeadKeys> headStart_;
-  std::array<std::array<std::uint16_t, kTailKeys>, kMaxSuitTiles + 1> tailRank_;
+  std::array<std::uint16_t, kTailKeys> tailRank_;
   std::array<std::uint16_t, kSuitVectorCount> shapeOf_;
   std::array<SuitShape, kMaxShapes> shapes_;
   int shapeCount_ = 0;

@@ -107,14 +107,14 @@ int Finish(const Row& x, const BlockRow& y, const Suit& sy, Base base, int limit
 
 using Suits = std::array<Suit, 3>;
 
-// Leaves with a pair somewhere: no isolation penalty, one block more allowed.
-int WithPairScore(const Suits& s, const Honours& h, const Row& any01, int room) {
+// Leaves with a pair somewhere: no isolation penalty, one block more allowed. Without an
+// honour pair the pair is in suit 0 or 1, or else in suit 2.
+int WithPairScore(const Suits& s, const Honours& h, const Row& noPair01, int room) {
   const SuitShape &s0 = *s[0].shape, &s1 = *s[1].shape, &s2 = *s[2].shape;
-  if (h.pair) return Finish(any01, s2.any, s[2], h.base, 5);
   const Row pair01 = Max(Combine(s0.withPair, s[0], s1.any, s[1], room),
-                         Combine(s0.any, s[0], s1.withPair, s[1], room));
+                         Combine(s0.noPair, s[0], s1.withPair, s[1], room));
   return std::min(Finish(pair01, s2.any, s[2], h.base, 5),
-                  Finish(any01, s2.withPair, s[2], h.base, 5));
+                  Finish(noPair01, s2.withPair, s[2], h.base, 5));
 }
 
 // Pairless leaves cost one more when everything isolated is of a quad. The least score x is
@@ -137,13 +137,12 @@ int PairlessScore(const Suits& s, const Honours& h, const Row& noPair01, int x, 
 
 int StandardForm(const Suits& s, const Honours& h) {
   const int room = 4 - h.base.sets;
-  const Row any01 = Combine(s[0].shape->any, s[0], s[1].shape->any, s[1], room);
-  int best = WithPairScore(s, h, any01, room);
-  if (h.pair) return best;
-  const Row noPair01 = Combine(s[0].shape->noPair, s[0], s[1].shape->noPair, s[1], room);
-  const int x = Finish(noPair01, s[2].shape->noPair, s[2], h.base, 4);
-  if (x < best) best = std::min(best, PairlessScore(s, h, noPair01, x, room));
-  return best;
+  const SuitShape &s0 = *s[0].shape, &s1 = *s[1].shape, &s2 = *s[2].shape;
+  if (h.pair) return Finish(Combine(s0.any, s[0], s1.any, s[1], room), s2.any, s[2], h.base, 5);
+  const Row noPair01 = Combine(s0.noPair, s[0], s1.noPair, s[1], room);
+  const int best = WithPairScore(s, h, noPair01, room);
+  const int x = Finish(noPair01, s2.noPair, s[2], h.base, 4);
+  return x < best ? std::min(best, PairlessScore(s, h, noPair01, x, room)) : best;
 }
 
 }  // namespace
