@@ -1,7 +1,7 @@
-// Per-suit tables, built once by running the decomposition search on every legal suit vector
-// in lexicographic order. Whatever remains of a vector inside its search is a smaller vector
+// Per-suit tables, built once by running the decomposition search on every legal suit vector,
+// smaller vectors first. Whatever remains of a vector inside its search is a smaller vector
 // that already has its shape, so each search stops one step below the top and looks the rest
-// up; that keeps the build to a few tens of milliseconds.
+// up; that keeps the build to about a tenth of a second.
 #include "hand/suit_table.h"
 
 #include <algorithm>
@@ -110,8 +110,6 @@ class ShapeVisitor {
   Reach reach_;
 };
 
-}  // namespace
-
 // Keys of `digits` base-5 digits by tile count, then by value.
 template <int N>
 std::array<std::uint16_t, N> GradedKeys(int digits) {
@@ -123,6 +121,8 @@ std::array<std::uint16_t, N> GradedKeys(int digits) {
   });
   return keys;
 }
+
+}  // namespace
 
 void SuitTables::BuildIndex() {
   const auto tails = GradedKeys<kTailKeys>(4);
@@ -190,7 +190,7 @@ int SuitTables::Intern(const SuitShape& shape, std::array<std::uint16_t, kHashSl
   const auto hash = static_cast<std::uint32_t>(mixed >> 40);
   for (std::uint32_t slot = hash % kHashSlots;; slot = (slot + 1) % kHashSlots) {
     if (slots[slot] == 0) {
-      if (shapeCount_ == kMaxShapes) std::abort();  // the tests pin the count well below
+      if (shapeCount_ == kMaxShapes) std::abort();  // the tests pin the count below
       shapes_[shapeCount_] = shape;
       slots[slot] = static_cast<std::uint16_t>(++shapeCount_);
       return shapeCount_ - 1;
