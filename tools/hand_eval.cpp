@@ -35,7 +35,8 @@ std::string Evaluate(const KindCounts& counts) {
   const int kinds = zuvelo::ComputeMachi(counts, waits.data());
   int tiles = 0;
   for (int i = 0; i < kinds; ++i) {
-    line += " " + zuvelo::FormatKind(waits[i]);
+    line += ' ';
+    line += zuvelo::FormatKind(waits[i]);
     tiles += 4 - counts[waits[i]];
   }
   return line + " (" + Plural(kinds, "kind") + ", " + Plural(tiles, "tile") + ")";

@@ -79,7 +79,10 @@ TEST(HandNotation, RejectsBadNotationSayingWhere) {
 
 std::string CountLine(const KindCounts& counts) {
   std::string line;
-  for (int held : counts) line += (line.empty() ? "" : " ") + std::to_string(held);
+  for (int held : counts) {
+    if (!line.empty()) line += ' ';
+    line += std::to_string(held);
+  }
   return line;
 }
 

@@ -68,13 +68,18 @@ inline std::array<TileCode, 14> SlotsOf(const std::vector<TileCode>& codes) {
 inline std::string Describe(const KindCounts& counts) {
   const int total = std::accumulate(counts.begin(), counts.end(), 0);
   const int called = (14 - total) / 3;
-  return FormatTiles(counts) + (called > 0 ? "+" + std::to_string(called) : "");
+  std::string text = FormatTiles(counts);
+  if (called > 0) text += '+' + std::to_string(called);
+  return text;
 }
 
 inline std::string Describe(const std::vector<TileKind>& kinds) {
   if (kinds.empty()) return "none";
   std::string text;
-  for (TileKind kind : kinds) text += (text.empty() ? "" : " ") + FormatKind(kind);
+  for (TileKind kind : kinds) {
+    if (!text.empty()) text += ' ';
+    text += FormatKind(kind);
+  }
   return text;
 }
 
