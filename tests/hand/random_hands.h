@@ -31,6 +31,13 @@ class HandRng {
     return {wall.begin(), wall.begin() + size};
   }
 
+  // `size` distinct codes drawn from `pool` (which is shuffled in part).
+  std::vector<TileCode> HandFrom(std::vector<TileCode>& pool, int size) {
+    const int n = static_cast<int>(pool.size());
+    for (int i = 0; i < size; ++i) std::swap(pool[i], pool[i + Below(n - i)]);
+    return {pool.begin(), pool.begin() + size};
+  }
+
   // A code not in `held`, as if drawn from the rest of the set.
   TileCode Draw(const std::vector<TileCode>& held) {
     for (;;) {

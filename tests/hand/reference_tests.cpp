@@ -134,6 +134,28 @@ TEST(ReferenceComparison, RandomHandsWaits) {
   EXPECT_TRUE(out.None());
 }
 
+// Hands drawn from the copies of a dozen kinds hold triplets and fours in several suits at once,
+// with and without called sets: what random hands from the full set almost never show.
+TEST(ReferenceComparison, RandomHandsOnFewKinds) {
+  const std::vector<std::vector<int>> windows = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+                                                 {2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 27, 28},
+                                                 {0, 1, 2, 9, 10, 11, 18, 19, 20, 27, 28}};
+  Disagreements out;
+  HandRng rng(1212);
+  for (const std::vector<int>& window : windows) {
+    std::vector<TileCode> pool;
+    for (int kind : window)
+      for (int copy = 0; copy < 4; ++copy) pool.push_back(static_cast<TileCode>(kind * 4 + copy));
+    for (int tiles : {14, 13, 11, 10, 8, 7})
+      for (int i = 0; i < 4000 / kRandomShare; ++i) {
+        const std::vector<TileCode> codes = rng.HandFrom(pool, tiles);
+        CheckSyanten(codes, out);
+        if (Waiting(tiles)) CheckWaits(codes, out);
+      }
+  }
+  EXPECT_TRUE(out.None());
+}
+
 // Every way to hold `tiles` tiles of one suit, counts 0..4 on its nine kinds.
 void ForEachSuitHand(int tiles, int suit, const std::function<void(const KindCounts&)>& visit) {
   KindCounts counts{};
