@@ -99,7 +99,8 @@ void BM_ScannerOnly(benchmark::State& state) {
     for (const std::string& log : logs) {
       attrs.Reset();
       LogScanner scanner(log, FindElementStart(log));
-      for (Element e = scanner.Next(attrs); e.kind != ElementKind::kEnd; e = scanner.Next(attrs))
+      for (ElementKind kind = scanner.Next(attrs);
+           kind != ElementKind::kEnd && kind != ElementKind::kFault; kind = scanner.Next(attrs))
         ++elements;
     }
   }

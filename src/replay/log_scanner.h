@@ -65,14 +65,18 @@ class LogScanner {
   // text is the whole log and must be followed by a zero byte; start from FindElementStart.
   LogScanner(std::string_view text, std::size_t start) : text_(text), pos_(start) {}
 
-  // The next element with its attributes read into attrs. After kEnd or kFault the scanner
-  // stays where it is; message() holds the fault.
-  Element Next(LogAttributes& attrs);
+  // The next element's kind, with its attributes read into attrs; element() has its seat and
+  // tile. After kEnd or kFault the scanner stays where it is; message() holds the fault.
+  // Only the kind is returned: a small struct returned by value is written in pieces and read
+  // back whole, which stalls store forwarding on every element.
+  ElementKind Next(LogAttributes& attrs);
 
+  [[nodiscard]] const Element& element() const { return element_; }
   [[nodiscard]] const ReplayMessage& message() const { return message_; }
 
  private:
-  Element Fail(MessageIcon icon, std::string_view head, std::string_view tail = {});
+  ElementKind Fail(MessageIcon icon, std::string_view head, std::string_view tail = {});
+  ElementKind Found(ElementKind kind, std::size_t next);
   bool ReadAttributes(std::size_t p, std::size_t q, LogAttributes& attrs);
   bool ReadAttribute(std::size_t p, std::size_t r, std::size_t q, LogAttributes& attrs);
   bool ReadLongAttribute(std::size_t r, std::size_t q, LogAttributes& attrs);
@@ -81,6 +85,7 @@ class LogScanner {
 
   std::string_view text_;
   std::size_t pos_;
+  Element element_;
   ReplayMessage message_;
 };
 

@@ -124,13 +124,13 @@ int LogRun::CheckWho() {
 int LogRun::Elements(std::size_t start) {
   LogScanner scanner(text_, start);
   for (;;) {
-    const Element element = scanner.Next(attrs_);
-    if (element.kind == ElementKind::kEnd) return 0;
-    if (element.kind == ElementKind::kFault) {
+    const ElementKind kind = scanner.Next(attrs_);
+    if (kind == ElementKind::kEnd) return 0;
+    if (kind == ElementKind::kFault) {
       reporter_.Report(scanner.message());
       return kReplayFault;
     }
-    if (const int rc = Apply(element)) return rc;
+    if (const int rc = Apply(scanner.element())) return rc;
   }
 }
 

@@ -27,8 +27,9 @@ Scan ScanAll(const std::string& text) {
   EXPECT_NE(start, std::string::npos) << text;
   LogScanner scanner(text, start);
   for (;;) {
-    scan.elements.push_back(scanner.Next(scan.attrs));
-    const ElementKind kind = scan.elements.back().kind;
+    const ElementKind kind = scanner.Next(scan.attrs);
+    scan.elements.push_back(scanner.element());
+    EXPECT_EQ(scanner.element().kind, kind);
     if (kind == ElementKind::kEnd || kind == ElementKind::kFault) break;
   }
   scan.message = scanner.message();
