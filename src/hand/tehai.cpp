@@ -20,6 +20,7 @@ void Tehai::ResetTehai() {
   syanten1 = 8;
   syanten2 = 8;
   haiKey = 0;
+  haiKeyed = false;
   nakiList.clear();
   machi.clear();
   sutehaiKinds.fill(0);
@@ -70,9 +71,10 @@ HandResult Tehai::UpdateSyanten1() {
     return {HandError::kBadTileCount1, nHai};
   }
   const std::uint32_t key = HaiKey(hai);
-  if (key == haiKey) return {};
+  if (haiKeyed && key == haiKey) return {};
   syanten1 = CalcSyanten14(hai.data());
   haiKey = key;
+  haiKeyed = true;
   machi.clear();
   if (syanten1 != 0) return {};
   TileKind waits[kKindCount];

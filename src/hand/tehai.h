@@ -21,6 +21,9 @@ struct Tehai {
   std::vector<TileKind> machi;          // ascending; empty unless syanten1 == 0
   std::array<std::uint8_t, 34> sutehaiKinds;
   bool furiten;
+  // Whether haiKey describes the slots: a reset leaves the key 0, which dealt slots can also
+  // give, and such a deal must still be computed.
+  bool haiKeyed;
 
   Tehai();  // reserves the lists once and resets
 

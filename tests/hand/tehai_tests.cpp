@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hand/hand_result.h"
+#include "hand/syanten.h"
 #include "hand/tehai.h"
 
 namespace zuvelo {
@@ -168,6 +169,17 @@ TEST(HaiKey, XorOfLittleEndianWords) {
       {SlotsWith({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0}), 0x80000000u},
   };
   for (const auto& c : cases) EXPECT_EQ(HaiKey(c.slots), c.key);
+}
+
+TEST(HaiKey, ADealWhoseKeyIsZeroIsStillComputed) {
+  // Bytes chosen so the three words and the last half-word cancel out.
+  const int deal[13] = {1, 128, 5, 20, 2, 127, 6, 24, 4, 0, 3, 12, 7};
+  Tehai tehai;
+  tehai.SetHaipai(deal);
+  ASSERT_EQ(HaiKey(tehai.hai), 0u);
+  ASSERT_TRUE(tehai.UpdateSyanten1().ok());
+  EXPECT_EQ(tehai.syanten1, CalcSyanten14(tehai.hai.data()));
+  EXPECT_LT(tehai.syanten1, 8);
 }
 
 TEST(HandResult, MessagesAndWhoSeesThem) {
