@@ -1,0 +1,118 @@
+// Members of the cache object, and the process's store with its save fault box.
+#include "logana/cache_object_win.h"
+
+#include <new>
+#include <optional>
+#include <string>
+
+#include "logana/script_results_win.h"
+#include "shell/message_box_win.h"
+#include "shell/settings_win.h"
+
+namespace zuvelo {
+namespace {
+
+// A BSTR argument, or none for a missing argument or one of another type.
+std::optional<std::u16string_view> TextArg(const Invocation& call, UINT index) {
+  const VARIANT* arg = call.arg(index);
+  if (!IsType(arg, VT_BSTR)) return std::nullopt;
+  return TextOf(arg);
+}
+
+// Section and key as the profile functions take them.
+std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+}  // namespace
+
+LogAnaCache& ProcessCacheStore() {
+  static LogAnaCache& store = []() -> LogAnaCache& {
+    LogAnaCache& made = LogAnaCache::Instance();
+    made.SetSaveFaultHandler(ShowCacheSaveFault);
+    return made;
+  }();
+  return store;
+}
+
+void ShowCacheSaveFault(const CacheSaveResult& result) {
+  if (result.message.empty()) return;
+  ShowMessageBox(nullptr, result.message.c_str(), nullptr, MB_OK);
+}
+
+std::span<const Member<IDispatchCacheImpl>> IDispatchCacheImpl::Members() {
+  using C = IDispatchCacheImpl;
+  static constexpr Member<C> members[] = {
+      {L"clear", 101, MemberKind::kMethod, &C::Clear},
+      {L"get", 102, MemberKind::kMethod, &C::Get},
+      {L"set", 103, MemberKind::kMethod, &C::Set},
+  };
+  return members;
+}
+
+com_ptr<IDispatchCacheImpl> IDispatchCacheImpl::Create() {
+  return com_ptr<IDispatchCacheImpl>(new (std::nothrow) IDispatchCacheImpl(nullptr));
+}
+
+com_ptr<IDispatchCacheImpl> IDispatchCacheImpl::Create(LogAnaCache& store) {
+  return com_ptr<IDispatchCacheImpl>(new (std::nothrow) IDispatchCacheImpl(&store));
+}
+
+LogAnaCache& IDispatchCacheImpl::Store() {
+  if (store_ == nullptr) store_ = &ProcessCacheStore();
+  return *store_;
+}
+
+HRESULT IDispatchCacheImpl::Clear(const Invocation&) {
+  Store().Clear();
+  return S_OK;
+}
+
+// A key that is not a non-null text, or a settings key that does not split in two, leaves
+// the result unwritten: script sees undefined.
+HRESULT IDispatchCacheImpl::Get(const Invocation& call) {
+  LogAnaCache& store = Store();
+  const VARIANT* key_arg = call.arg(0);
+  if (!IsType(key_arg, VT_BSTR) || V_BSTR(key_arg) == nullptr || call.result() == nullptr) {
+    return S_OK;
+  }
+  const std::u16string_view key = TextOf(key_arg);
+  if (ClassifyCacheKey(key) == CacheKeyKind::kSettings) return ReadSettingsKey(key, call.result());
+  const std::optional<std::u16string> value = store.Get(key);
+  if (value) return WriteTextResult(call.result(), *value);
+  // No entry: a null text, which script reads as the empty string.
+  V_VT(call.result()) = VT_BSTR;
+  V_BSTR(call.result()) = nullptr;
+  return S_OK;
+}
+
+HRESULT IDispatchCacheImpl::Set(const Invocation& call) {
+  LogAnaCache& store = Store();
+  if (call.count() < 2) return S_OK;
+  const std::optional<std::u16string_view> key = TextArg(call, 0);
+  const std::optional<std::u16string_view> value = TextArg(call, 1);
+  if (key && ClassifyCacheKey(*key) == CacheKeyKind::kSettings)
+    return WriteSettingsKey(*key, value);
+  if (key && value) store.Put(*key, *value, TextArg(call, 2));
+  return S_OK;
+}
+
+HRESULT IDispatchCacheImpl::ReadSettingsKey(std::u16string_view key, VARIANT* result) {
+  const std::optional<SettingsKey> setting = SplitSettingsKey(key);
+  if (!setting) return S_OK;
+  const std::wstring value =
+      ReadScriptSetting(Wide(setting->section).c_str(), Wide(setting->name).c_str());
+  return WriteTextResult(result, {reinterpret_cast<const char16_t*>(value.data()), value.size()});
+}
+
+// An empty or missing value removes the setting.
+HRESULT IDispatchCacheImpl::WriteSettingsKey(std::u16string_view key,
+                                             std::optional<std::u16string_view> value) {
+  const std::optional<SettingsKey> setting = SplitSettingsKey(key);
+  if (!setting) return S_OK;
+  if (!IsWritableSetting(*setting)) return DISP_E_ARRAYISLOCKED;
+  const std::wstring text = value ? Wide(*value) : std::wstring();
+  WriteScriptSetting(Wide(setting->section).c_str(), Wide(setting->name).c_str(),
+                     text.empty() ? nullptr : text.c_str());
+  return S_OK;
+}
+
+}  // namespace zuvelo

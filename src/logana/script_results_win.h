@@ -1,0 +1,48 @@
+// Writing member values into an Invoke result that the caller has initialised. Texts report
+// a failed allocation, so a script never takes an empty text for a value it lost.
+#pragma once
+
+#include <oaidl.h>
+
+#include <string_view>
+
+#include "bridge/bstr.h"
+#include "bridge/variant.h"
+
+namespace zuvelo {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "BSTRs and the records share UTF-16 units");
+
+inline HRESULT WriteIntResult(VARIANT* result, LONG value) {
+  variant_i4(value).release_to(result);
+  return S_OK;
+}
+
+inline HRESULT WriteBoolResult(VARIANT* result, bool value) {
+  variant_bool(value).release_to(result);
+  return S_OK;
+}
+
+// BSTRs are UTF-16 like the records' texts.
+inline HRESULT WriteTextResult(VARIANT* result, std::u16string_view text) {
+  unique_bstr made =
+      make_bstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+  if (!made && !text.empty()) return E_OUTOFMEMORY;
+  V_VT(result) = VT_BSTR;
+  V_BSTR(result) = made.release();
+  return S_OK;
+}
+
+// The object with a reference added for the caller.
+inline HRESULT WriteObjectResult(VARIANT* result, IDispatch* object) {
+  variant_dispatch(object).release_to(result);
+  return S_OK;
+}
+
+// A BSTR argument as the records' UTF-16 text; a null BSTR is the empty text.
+[[nodiscard]] inline std::u16string_view TextOf(const VARIANT* v) {
+  const std::wstring_view text = bstr_view(V_BSTR(v));
+  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+}  // namespace zuvelo
