@@ -126,6 +126,12 @@ class ScriptObject : public IDispatch {
     if (Derived::kClass.destroyed) trace("%s", Derived::kClass.destroyed);
   }
 
+  // The count as it stands, for an object whose worker must know whether anyone but its
+  // keeper still holds it. Safe from any thread.
+  [[nodiscard]] LONG ref_count() const noexcept {
+    return ::InterlockedCompareExchange(const_cast<LONG*>(&refs_), 0, 0);
+  }
+
   static HRESULT TraceUnknownName(const wchar_t* name) {
     trace(Derived::kClass.unknown_name, name);
     return Derived::kClass.unknown_name_result;

@@ -1,0 +1,139 @@
+// The analyzer's worker thread: start with attachment, the run's frame, the final-step post,
+// the detach, and KillThread.
+#include "logana/log_ana_thread_win.h"
+
+#include <mmsystem.h>
+
+#include <mutex>
+#include <utility>
+
+#include "shell/trace.h"
+
+namespace zuvelo {
+namespace {
+
+std::mutex& HooksLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+AnalyzeWorkerHooks& InstalledHooks() {
+  static AnalyzeWorkerHooks hooks;
+  return hooks;
+}
+
+// A copy, so that the worker runs it unlocked.
+AnalyzeWorkerHooks CurrentHooks() {
+  std::lock_guard<std::mutex> hold(HooksLock());
+  return InstalledHooks();
+}
+
+}  // namespace
+
+LogAnaThread::LogAnaThread(HWND host, AnalyzerParts parts)
+    : hWakeEvent(std::move(parts.wake_event)),
+      logInfo(std::move(parts.log_info)),
+      players(std::move(parts.players)),
+      cache(std::move(parts.cache)),
+      hwndHost(host) {}
+
+// Parts go in a fixed order: the cache before the line, the seats last seat first, and the
+// options object last of all (script may still be using it).
+LogAnaThread::~LogAnaThread() {
+  KillThread();
+  cache.reset();
+  trace("LogAnaThread DESTRUCT\r\n");
+  logInfo.reset();
+  std::string().swap(logText);
+  std::wstring().swap(options.enumPlayer);
+  for (auto seat = players.faces.rbegin(); seat != players.faces.rend(); ++seat) seat->reset();
+  hWakeEvent.reset();
+  callbackTarget.reset();
+}
+
+void LogAnaThread::StopThread() {
+  trace("StopThread\r\n");
+  bStop = true;
+}
+
+void LogAnaThread::KillThread() {
+  trace("KillThread begin\r\n");
+  if (hThread.valid()) {
+    bRunning = false;
+    ::SetEvent(hWakeEvent.get());
+    DWORD code = STILL_ACTIVE;
+    const BOOL read = ::GetExitCodeThread(hThread.get(), &code);
+    trace("GetExitCodeThread b=%d d=%d/%X\r\n", static_cast<int>(read), static_cast<int>(code),
+          static_cast<unsigned>(code));
+    ::WaitForSingleObject(hThread.get(), INFINITE);
+    hThread.reset();
+  }
+  trace("KillThread end\r\n");
+}
+
+void LogAnaThread::WaitForWorker() {
+  if (!hThread.valid()) return;
+  bRunning = false;
+  ::SetEvent(hWakeEvent.get());
+  ::WaitForSingleObject(hThread.get(), INFINITE);
+}
+
+HRESULT LogAnaThread::StartRun() {
+  const HWND main = MainWindow();
+  ::SendMessageA(main, WM__MAINTHREAD_ATTACH, 0, ToLParam(this));
+  bRunning = true;
+  bStop = false;
+  HANDLE thread = CurrentHooks().fail_thread_start
+                      ? nullptr
+                      : ::CreateThread(nullptr, 0, &ThreadEntry, this, 0, nullptr);
+  if (thread == nullptr) {
+    ::SendMessageA(main, WM__MAINTHREAD_DETACH, 0, ToLParam(this));
+    return S_FALSE;
+  }
+  hThread.reset(thread);
+  return S_OK;
+}
+
+DWORD WINAPI LogAnaThread::ThreadEntry(void* analyzer) {
+  auto* self = static_cast<LogAnaThread*>(analyzer);
+  ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_LOWEST);
+  self->pCacheKey = nullptr;
+  self->RunPhases();
+  self->pCacheKey = nullptr;
+  // The last touch: handling the detach may destroy the analyzer.
+  const HWND main = self->MainWindow();
+  ::PostMessageA(main, WM__MAINTHREAD_DETACH, 0, ToLParam(self));
+  return 0;
+}
+
+// The frame of a run. The cache enumeration, folder scan, downloads and replays are not part
+// of this version: its log list stays empty, so a run goes straight to its end, where the
+// final step is posted while someone besides the main window still wants the analyzer.
+void LogAnaThread::RunPhases() {
+  hrStep = S_OK;
+  bEnumLogStep = false;
+  bEnumCacheStep = false;
+  nTotalTime = 0;
+  const DWORD start = ::timeGetTime();
+  if (const AnalyzeWorkerHooks hooks = CurrentHooks(); hooks.work) hrStep = hooks.work(*this);
+  if (hrStep != S_OK) return;  // a failed step ends the run without its final step
+
+  nTotal = 0;
+  nProgress = 0;
+  if (bRunning && RefCount() > 1 && hrStep == S_OK) {
+    ::PostMessageA(MainWindow(), WM__MAINTHREAD_CALL, 0, ToLParam(this));
+  }
+  nTotalTime = static_cast<std::int32_t>(::timeGetTime() - start);
+}
+
+ScopedAnalyzeWorkerHooks::ScopedAnalyzeWorkerHooks(AnalyzeWorkerHooks hooks) {
+  std::lock_guard<std::mutex> hold(HooksLock());
+  InstalledHooks() = std::move(hooks);
+}
+
+ScopedAnalyzeWorkerHooks::~ScopedAnalyzeWorkerHooks() {
+  std::lock_guard<std::mutex> hold(HooksLock());
+  InstalledHooks() = AnalyzeWorkerHooks{};
+}
+
+}  // namespace zuvelo

@@ -1,0 +1,114 @@
+// LogAnaThread: the part of the analyzer that owns its worker thread and the state the worker
+// shares with the main thread; IDispatchLogAnaImpl adds the script face on top.
+//
+// A run is attached to the main window (which then holds a reference) before its thread
+// starts, and the thread detaches it as its last act, so an analyzer that the page lets go
+// of mid-run lives until its worker is done. Fields keep the names the rest of the analyzer
+// and its worker use; the few that both threads touch without a hand-over are atomic.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "bridge/com_ptr.h"
+#include "bridge/handle.h"
+#include "logana/analyze_options_win.h"
+#include "logana/analyzer_callbacks_win.h"
+#include "logana/cache_object_win.h"
+#include "logana/log_info_object_win.h"
+#include "logana/player_object_win.h"
+#include "shell/mainthread_calls_win.h"
+
+namespace zuvelo {
+
+// The objects an analyzer is made with, in the order they are made.
+struct AnalyzerParts {
+  unique_kernel_handle wake_event;
+  PlayerSeats players;
+  com_ptr<IDispatchLogInfoImpl> log_info;
+  com_ptr<IDispatchCacheImpl> cache;
+};
+
+class LogAnaThread : public AttachableObject {
+ public:
+  LogAnaThread(const LogAnaThread&) = delete;
+  LogAnaThread& operator=(const LogAnaThread&) = delete;
+
+  // Runs KillThread first.
+  virtual ~LogAnaThread();
+  // The script face's reference count; the main window's attachment is one of them.
+  [[nodiscard]] virtual LONG RefCount() const = 0;
+
+  // The run state: idle (no thread, not running, stop set), running, stopping (stop set while
+  // a thread is recorded), or spent (a thread recorded that ended without its final step).
+  [[nodiscard]] bool thread_recorded() const { return hThread.valid(); }
+  [[nodiscard]] bool running() const { return bRunning; }
+  [[nodiscard]] bool stop_requested() const { return bStop; }
+
+  // Asks the run to end at the worker's next loop test; does not wait.
+  void StopThread();
+  // Lets a worker waiting on a step go, waits for its thread to end and forgets it.
+  void KillThread();
+
+ protected:
+  LogAnaThread(HWND host, AnalyzerParts parts);
+
+  // Attaches to the main window and starts the worker; undoes the attachment when the thread
+  // cannot be started (S_FALSE).
+  HRESULT StartRun();
+  // Waits for a recorded worker without forgetting it or tracing: the script face calls it
+  // before it goes, so that no worker ever sees a half-destroyed analyzer.
+  void WaitForWorker();
+  [[nodiscard]] HWND MainWindow() const { return ::GetParent(hwndHost); }
+
+  unique_kernel_handle hWakeEvent;
+  com_ptr<IDispatchLogInfoImpl> logInfo;
+  PlayerSeats players;
+  HRESULT hrStep = S_OK;
+  bool bHasOnEnumLog = false;
+  bool bHasOnEnumCache = false;
+  bool bEnumLogStep = false;
+  bool bEnumCacheStep = false;
+  bool bAccepted = false;
+  std::atomic<std::int32_t> nTotal{0};     // read by script while the worker writes
+  std::atomic<std::int32_t> nProgress{0};  // likewise
+  AnalyzeOptions options;
+  std::string logText;
+  const wchar_t* pCacheKey = nullptr;
+  std::int32_t nTotalTime = 0;
+  std::int32_t nRunTime = 0;
+  com_ptr<IDispatchCacheImpl> cache;
+  unique_file_handle hThread;  // INVALID_HANDLE_VALUE: none
+  const HWND hwndHost;
+  std::atomic<bool> bRunning{false};
+  std::atomic<bool> bStop{true};
+  CallbackTable callbacks;
+  com_ptr<IDispatch> callbackTarget;
+
+ private:
+  static DWORD WINAPI ThreadEntry(void* analyzer);
+  void RunPhases();
+};
+
+// Test seams, installed for as long as the object lives (not nested): `work` stands in for
+// what a run does between its start and its end, its result becoming the run's hrStep, so a
+// test can hold a run or end it as a failed step would; `fail_thread_start` makes the thread
+// start fail.
+struct AnalyzeWorkerHooks {
+  std::function<HRESULT(LogAnaThread&)> work;
+  bool fail_thread_start = false;
+};
+
+class ScopedAnalyzeWorkerHooks {
+ public:
+  explicit ScopedAnalyzeWorkerHooks(AnalyzeWorkerHooks hooks);
+  ~ScopedAnalyzeWorkerHooks();
+  ScopedAnalyzeWorkerHooks(const ScopedAnalyzeWorkerHooks&) = delete;
+  ScopedAnalyzeWorkerHooks& operator=(const ScopedAnalyzeWorkerHooks&) = delete;
+};
+
+}  // namespace zuvelo
