@@ -1,0 +1,87 @@
+// Program-wide set-up and the page fixture's helpers.
+#include "page_test.h"
+
+#include <memory>
+
+#include "bridge/bstr.h"
+#include "bridge/com_apartment.h"
+
+namespace zuvelo::testing {
+namespace {
+
+class PageEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    sockets_ = std::make_unique<WinsockSession>();
+    apartment_ = std::make_unique<ComApartment>();
+    ASSERT_TRUE(sockets_->ok());
+    ASSERT_TRUE(apartment_->ok());
+  }
+  void TearDown() override {
+    apartment_.reset();
+    sockets_.reset();
+  }
+
+ private:
+  std::unique_ptr<WinsockSession> sockets_;
+  std::unique_ptr<ComApartment> apartment_;
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new PageEnvironment);
+
+// ES3: no JSON, no forEach.
+constexpr const wchar_t* kHelpers =
+    LR"(
+function attempt(f) {
+  try { f(); return 'ok'; } catch (e) { return String(e.number); }
+}
+)";
+
+}  // namespace
+
+TraceListener& PageTraceReceiver() {
+  static TraceListener receiver(120000);
+  [[maybe_unused]] static const bool own = receiver.KeepOnlyThisProcess();
+  return receiver;
+}
+
+PageTest::PageTest() : host_(main_.hwnd(), script_.Global().get()) {}
+
+void PageTest::SetUp() {
+  ASSERT_TRUE(PageTraceReceiver().ok()) << "UDP 127.0.0.1:514 is not free";
+  ASSERT_TRUE(PageTraceReceiver().keeps_only_this_process()) << "own trace lines do not arrive";
+  ASSERT_TRUE(script_.ok());
+  ASSERT_NE(main_.hwnd(), nullptr);
+  ASSERT_NE(host_.hwnd(), nullptr);
+  ASSERT_EQ(script_.Run(kHelpers), S_OK);
+  PageTraceReceiver().Take(0);
+}
+
+void PageTest::TearDown() {
+  EXPECT_TRUE(script_.TakeErrors().empty());
+  EXPECT_EQ(PageTraceReceiver().malformed(), 0) << "a trace datagram lacked its zero byte";
+}
+
+std::wstring PageTest::Text(const std::wstring& expression) {
+  unique_variant value;
+  const HRESULT hr = script_.Evaluate(L"String(" + expression + L")", value.get());
+  EXPECT_EQ(hr, S_OK) << ::testing::PrintToString(expression);
+  if (value.type() != VT_BSTR) return L"<no text>";
+  return std::wstring(bstr_view(V_BSTR(value.get())));
+}
+
+std::wstring PageTest::Attempt(const std::wstring& statements) {
+  return Text(L"attempt(function () { " + statements + L" })");
+}
+
+HRESULT InvokeWith(IDispatch* object, DISPID id, WORD flags, std::vector<unique_variant> args,
+                   VARIANT* result) {
+  std::vector<VARIANT> stored;
+  for (auto it = args.rbegin(); it != args.rend(); ++it) stored.push_back(*it->get());
+  DISPPARAMS params{stored.empty() ? nullptr : stored.data(), nullptr,
+                    static_cast<UINT>(stored.size()), 0};
+  return object->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
+}
+
+}  // namespace zuvelo::testing
