@@ -23,7 +23,7 @@ using testing_hands::HandRng;
 using testing_hands::SlotsOf;
 
 // Windows builds run these under Wine, the 32-bit one possibly through qemu; there they check
-// the first quarter of every random set so that the whole program stays near a minute.
+// a quarter of every random set so that the whole program stays well within a minute.
 #ifdef _WIN32
 constexpr int kRandomShare = 4;
 #else
