@@ -20,6 +20,20 @@ case "${1:-start}" in
       if [ ! -f "$state/$p.server" ] || ! kill -0 "$(cat "$state/$p.server")" 2>/dev/null; then
         WINEPREFIX="$state/$p" setsid /usr/lib/wine/wineserver -p -f </dev/null >/dev/null 2>&1 &
         echo $! >"$state/$p.server"
+        # Wine names the server's folder after the prefix's device and inode.
+        id=$(printf 'server-%x-%x' "$(stat -c %d "$state/$p")" "$(stat -c %i "$state/$p")")
+        i=0
+        while ! ls /tmp/wine-*/"$id"/socket /tmp/.wine-*/"$id"/socket >/dev/null 2>&1 && [ $i -lt 50 ]; do
+          sleep 0.1
+          i=$((i + 1))
+        done
+        # The first program in a prefix starts Wine's own services (services.exe, rpcss, ...),
+        # which keep the caller's output open for as long as they live: start them here, on
+        # /dev/null, rather than inside a test whose output ctest is waiting on.
+        loader=/usr/lib/wine/wine64
+        [ "$p" = pfx32 ] && loader=/usr/lib/wine/wine
+        WINEPREFIX="$state/$p" WINEDEBUG=-all LC_ALL=C WINEDLLOVERRIDES="mscoree,mshtml=" \
+          "$loader" cmd /c exit </dev/null >/dev/null 2>&1
       fi
     done
     ;;
