@@ -13,36 +13,7 @@
 
 #include "hand/syanten.h"
 #include "hand/tehai.h"
-
-namespace {
-
-std::atomic<long long> g_allocations{0};
-
-// Out of line so that the compiler does not pair malloc/free with new/delete by itself.
-[[gnu::noinline]] void* CountedAllocate(std::size_t size) noexcept {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-[[gnu::noinline]] void Release(void* p) noexcept { std::free(p); }
-
-}  // namespace
-
-// Every allocation of the process goes through these; the counter is read around the loops.
-void* operator new(std::size_t size) {
-  if (void* p = CountedAllocate(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return CountedAllocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+#include "support/allocation_counter.h"
 
 namespace zuvelo {
 namespace {
@@ -161,9 +132,9 @@ void BM_CalcSyanten34(benchmark::State& state) {
   for (const KindCounts& hand : hands) benchmark::DoNotOptimize(CalcSyanten34(hand));  // warm
   long long allocations = 0;
   for (auto _ : state) {
-    const long long before = g_allocations.load();
+    const long long before = testing::AllocationCount();
     for (const KindCounts& hand : hands) benchmark::DoNotOptimize(CalcSyanten34(hand));
-    allocations += g_allocations.load() - before;
+    allocations += testing::AllocationCount() - before;
   }
   Report(state, allocations);
 }
@@ -177,13 +148,13 @@ void BM_UpdateSyanten1Ready(benchmark::State& state) {
   long long allocations = 0;
   long long waits = 0;
   for (auto _ : state) {
-    const long long before = g_allocations.load();
+    const long long before = testing::AllocationCount();
     for (const Slots& hand : hands) {
       tehai.hai = hand;
       (void)tehai.UpdateSyanten1();
       waits += static_cast<long long>(tehai.machi.size());
     }
-    allocations += g_allocations.load() - before;
+    allocations += testing::AllocationCount() - before;
   }
   benchmark::DoNotOptimize(waits);
   Report(state, allocations);
@@ -200,12 +171,12 @@ void BM_UpdateSyanten1SameKey(benchmark::State& state) {
   (void)tehai.UpdateSyanten1();
   long long allocations = 0;
   for (auto _ : state) {
-    const long long before = g_allocations.load();
+    const long long before = testing::AllocationCount();
     for (int i = 0; i < kHands; ++i) {
       benchmark::DoNotOptimize(tehai.hai);
       (void)tehai.UpdateSyanten1();
     }
-    allocations += g_allocations.load() - before;
+    allocations += testing::AllocationCount() - before;
   }
   Report(state, allocations);
 }

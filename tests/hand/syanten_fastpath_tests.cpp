@@ -15,35 +15,7 @@
 #include "hand/syanten_detail.h"
 #include "hand/tehai.h"
 #include "hand_cases.h"
-
-namespace {
-
-std::atomic<long long> g_allocations{0};
-
-[[gnu::noinline]] void* CountedAllocate(std::size_t size) noexcept {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-[[gnu::noinline]] void Release(void* p) noexcept { std::free(p); }
-
-}  // namespace
-
-// Counts every allocation of the test program; only the allocation test reads the counter.
-void* operator new(std::size_t size) {
-  if (void* p = CountedAllocate(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return CountedAllocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+#include "support/allocation_counter.h"
 
 namespace zuvelo {
 namespace {
@@ -243,7 +215,7 @@ TEST(SyantenFastPath, NoHeapAllocation) {
   Tehai tehai;
   (void)CalcSyanten34(hands[0]);  // builds the tables
 
-  const long long before = g_allocations.load();
+  const long long before = testing::AllocationCount();
   int sink = 0;
   for (std::size_t i = 0; i < hands.size(); ++i) {
     TileKind out[kKindCount];
@@ -254,7 +226,7 @@ TEST(SyantenFastPath, NoHeapAllocation) {
     (void)(tehai.nHai % 3 == 1 ? tehai.UpdateSyanten1() : tehai.UpdateSyanten2());
     sink += tehai.syanten1 + tehai.syanten2 + static_cast<int>(tehai.machi.size());
   }
-  const long long allocations = g_allocations.load() - before;
+  const long long allocations = testing::AllocationCount() - before;
   EXPECT_NE(sink, 0);
   EXPECT_EQ(allocations, 0);
 }
