@@ -17,6 +17,15 @@ struct AnalyzeOptions {
   std::int32_t enumSkipMask = 0;
   std::int32_t enumSkip = 0;
 
+  // The game-type tests: a mask of 0 switches its test off.
+  [[nodiscard]] bool KeepsGameType(std::int32_t gameType) const {
+    if (enumMatchMask != 0 && (gameType & enumMatchMask) != enumMatch) return false;
+    return enumSkipMask == 0 || (gameType & enumSkipMask) != enumSkip;
+  }
+  [[nodiscard]] bool KeepsLobby(std::int32_t lobby) const {
+    return enumLobbyID == -1 || enumLobbyID == lobby;
+  }
+
   // Each option by name; a missing one, or one of another type than expected (a real number
   // for an integer, say), keeps its default. Traces what was read.
   [[nodiscard]] static AnalyzeOptions Read(IDispatch* options);

@@ -143,19 +143,6 @@ HRESULT IDispatchLogAnaImpl::PutGlobal(const Invocation& call) {
   return S_OK;
 }
 
-// The worker of this version posts only the final step, once its progress is complete; the
-// enumeration and replay steps arrive with its phases. Whatever else comes is let go, so that
-// a waiting worker never hangs.
-void IDispatchLogAnaImpl::MainThreadStep() {
-  // The step calls script, which may drop references the step still needs.
-  const com_ptr<IDispatchLogAnaImpl> keep = com_ptr<IDispatchLogAnaImpl>::copy_of(this);
-  if (nProgress >= nTotal) {
-    FinalStep();
-    return;
-  }
-  ::SetEvent(hWakeEvent.get());
-}
-
 // The ended run's detach is still queued behind this step: an analyze from OnAnalyzeEnd is
 // refused as busy, where attaching again would end the program.
 void IDispatchLogAnaImpl::FinalStep() {

@@ -9,6 +9,7 @@
 #include "bridge/automation_object.h"
 #include "bridge/com_ptr.h"
 #include "logana/log_ana_thread_win.h"
+#include "replay/replay_log.h"
 
 namespace zuvelo {
 
@@ -55,9 +56,14 @@ class IDispatchLogAnaImpl final : public AutomationObject<IDispatchLogAnaImpl>,
   IDispatchLogAnaImpl(HWND host, AnalyzerParts parts);
   ~IDispatchLogAnaImpl() override;
 
+  // The main-thread steps (analyzer_steps_win.cpp); each gives the step's result.
+  HRESULT EnumLogStep();
+  HRESULT EnumCacheStep();
+  HRESULT ReplayStep();
   void FinalStep();
 
   com_ptr<IDispatch> global;
+  LogReplayer replayer_;     // its lists serve log after log
   bool inFinalStep = false;  // OnAnalyzeEnd is running
 };
 

@@ -1,5 +1,5 @@
 // The analyzer's worker thread: start with attachment, the run's frame, the final-step post,
-// the detach, and KillThread.
+// the detach, and KillThread. The phases are in analyze_worker_win.cpp.
 #include "logana/log_ana_thread_win.h"
 
 #include <mmsystem.h>
@@ -106,20 +106,28 @@ DWORD WINAPI LogAnaThread::ThreadEntry(void* analyzer) {
   return 0;
 }
 
-// The frame of a run. The cache enumeration, folder scan, downloads and replays are not part
-// of this version: its log list stays empty, so a run goes straight to its end, where the
-// final step is posted while someone besides the main window still wants the analyzer.
+// The frame of a run: a test's stand-in work (if any) first, then the four phases, and the final
+// step, posted while someone besides the main window still wants the analyzer.
 void LogAnaThread::RunPhases() {
   hrStep = S_OK;
   bEnumLogStep = false;
   bEnumCacheStep = false;
   nTotalTime = 0;
+  nRunTime = 0;  // the profile is of this run alone
   const DWORD start = ::timeGetTime();
+  status_.Forget();
   if (const AnalyzeWorkerHooks hooks = CurrentHooks(); hooks.work) hrStep = hooks.work(*this);
   if (hrStep != S_OK) return;  // a failed step ends the run without its final step
 
-  nTotal = 0;
-  nProgress = 0;
+  if (bHasOnEnumCache && cache) EnumCachePhase();
+  std::vector<LogListEntry> logs;
+  if (bHasOnEnumLog) {
+    std::set<std::string> downloads;
+    if (!ScanPhase(logs, downloads) || !DownloadPhase(downloads, logs.size())) return;
+  }
+  if (!ReplayPhase(logs)) return;
+  // A stopped run still gets its final step; the main thread joins this thread in it, after
+  // nTotalTime below is written.
   if (bRunning && RefCount() > 1 && hrStep == S_OK) {
     ::PostMessageA(MainWindow(), WM__MAINTHREAD_CALL, 0, ToLParam(this));
   }

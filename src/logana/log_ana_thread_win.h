@@ -12,7 +12,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "bridge/com_ptr.h"
 #include "bridge/handle.h"
@@ -20,7 +22,9 @@
 #include "logana/analyzer_callbacks_win.h"
 #include "logana/cache_object_win.h"
 #include "logana/log_info_object_win.h"
+#include "logana/log_list_win.h"
 #include "logana/player_object_win.h"
+#include "logana/worker_status_win.h"
 #include "shell/mainthread_calls_win.h"
 
 namespace zuvelo {
@@ -92,6 +96,28 @@ class LogAnaThread : public AttachableObject {
  private:
   static DWORD WINAPI ThreadEntry(void* analyzer);
   void RunPhases();
+
+  // The four phases (analyze_worker_win.cpp). Those that return false ended the run.
+  void EnumCachePhase();
+  [[nodiscard]] std::vector<std::u16string> OfferedCacheKeys();
+  bool ScanPhase(std::vector<LogListEntry>& logs, std::set<std::string>& downloads);
+  bool ScanFolder(const std::string& folder, std::set<std::string>& pending,
+                  std::vector<LogListEntry>& logs, std::set<std::string>& downloads);
+  bool OfferLogFile(const std::string& folder, const WIN32_FIND_DATAA& entry,
+                    std::vector<LogListEntry>& logs, std::set<std::string>& downloads);
+  bool DownloadPhase(std::set<std::string>& downloads, std::size_t listed);
+  bool ReplayPhase(std::vector<LogListEntry>& logs);
+  bool ReadForReplay(const LogListEntry& entry);
+
+  // Someone besides the main window's attachment still wants the run, and it was not stopped.
+  [[nodiscard]] bool RunWanted() const;
+  // Hands the step to the main thread and waits for it to end.
+  void RunStep();
+  void SendStatus(std::string text);
+  // Shown only while the run is wanted.
+  void ShowWorkerBox(const std::string& text);
+
+  WorkerStatus status_;
 };
 
 // Test seams, installed for as long as the object lives (not nested): `work` stands in for

@@ -45,6 +45,11 @@ std::string MaskLine(std::string line) {
   int total = 0;
   int run = 0;
   int used = 0;
+  int files = 0;
+  if (std::sscanf(line.c_str(), "files=%d time=%dms\r\n%n", &files, &run, &used) == 2 &&
+      used == static_cast<int>(line.size()) && run >= 0) {
+    return "files=" + std::to_string(files) + " time=#ms\r\n";
+  }
   if (std::sscanf(line.c_str(), "total=%d run=%d\r\n%n", &total, &run, &used) == 2 &&
       used == static_cast<int>(line.size()) && total >= 0 && run >= 0) {
     return "total=# run=#\r\n";

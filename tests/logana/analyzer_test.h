@@ -26,7 +26,7 @@ class AnalyzerTest : public PageTest {
   com_ptr<IDispatch> Object(const std::wstring& expression);
 
   // The trace lines since the last take, masked: the exit code read by KillThread (the worker
-  // may not have ended yet), callback times and run times.
+  // may not have ended yet), callback times, replay and run times.
   Lines Masked();
 
   com_ptr<IDispatchLogAnaImpl> analyzer_;

@@ -1,0 +1,77 @@
+// Placeholder downloads. A download that breaks off, or a process that ends mid-write, must never
+// leave a truncated log behind: it would look like a real log to every later run. So the body
+// goes to a temporary file first and only a complete one replaces the placeholder.
+#include "logana/placeholder_download_win.h"
+
+#include <windows.h>
+
+#include "bridge/handle.h"
+
+namespace zuvelo {
+namespace {
+
+constexpr std::size_t kShortestLog = 10;
+constexpr std::uint8_t kGzipMagic = 0x1F;
+// Not ".mjlog": a scan never takes a leftover temporary file for a log.
+constexpr const char* kTemporarySuffix = ".part";
+
+// The placeholder keeps its creation time: later runs sort same-hour logs by it.
+void CopyCreationTime(const std::string& from, HANDLE to) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (::GetFileAttributesExA(from.c_str(), GetFileExInfoStandard, &data)) {
+    ::SetFileTime(to, &data.ftCreationTime, nullptr, nullptr);
+  }
+}
+
+bool WriteTemporary(const std::string& temporary, const std::string& path,
+                    const std::vector<std::uint8_t>& body) {
+  unique_file_handle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  const DWORD size = static_cast<DWORD>(body.size());
+  if (!::WriteFile(file.get(), body.data(), size, &written, nullptr) || written != size) {
+    return false;
+  }
+  CopyCreationTime(path, file.get());
+  // On disk before the move, so that the move can never publish a file still missing data.
+  return ::FlushFileBuffers(file.get()) != 0;
+}
+
+}  // namespace
+
+DownloadOutcome ClassifyDownload(HttpResult result, std::uint32_t announced,
+                                 const std::vector<std::uint8_t>& body) {
+  if (result != kHttpOk || body.size() < announced) return DownloadOutcome::kFailed;
+  if (body.empty()) return DownloadOutcome::kEmpty;
+  if (body.size() < kShortestLog || body[0] != kGzipMagic) return DownloadOutcome::kInvalidFormat;
+  return DownloadOutcome::kFilled;
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& body) {
+  const std::string temporary = path + kTemporarySuffix;
+  // ANSI paths throughout: the log folder may hold names in the system code page.
+  if (WriteTemporary(temporary, path, body) &&
+      ::MoveFileExA(temporary.c_str(), path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  ::DeleteFileA(temporary.c_str());
+  return false;
+}
+
+DownloadOutcome FillPlaceholder(const std::string& path, const std::string& url) {
+  std::vector<std::uint8_t> body;
+  HttpResult result = kHttpOk;
+  std::uint32_t announced = 0;
+  {
+    CHttpClient client;  // one client per download, gone before the file is touched
+    result = client.Download(url, body);
+    announced = client.dwContentLength();
+  }
+  const DownloadOutcome outcome = ClassifyDownload(result, announced, body);
+  if (outcome == DownloadOutcome::kFilled) WriteWholeFile(path, body);
+  return outcome;
+}
+
+}  // namespace zuvelo
