@@ -1,6 +1,8 @@
 // Placeholder downloads. A download that breaks off, or a process that ends mid-write, must never
 // leave a truncated log behind: it would look like a real log to every later run. So the body
-// goes to a temporary file first and only a complete one replaces the placeholder.
+// goes to a temporary file first and only a complete one replaces the placeholder. The file is
+// not flushed to disk before the move: that guards against power loss only, and would cost a
+// disk flush per log (here it cut downloads from over 250 to 60 a second).
 #include "logana/placeholder_download_win.h"
 
 #include <windows.h>
@@ -34,8 +36,7 @@ bool WriteTemporary(const std::string& temporary, const std::string& path,
     return false;
   }
   CopyCreationTime(path, file.get());
-  // On disk before the move, so that the move can never publish a file still missing data.
-  return ::FlushFileBuffers(file.get()) != 0;
+  return true;
 }
 
 }  // namespace
@@ -52,8 +53,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bo
   const std::string temporary = path + kTemporarySuffix;
   // ANSI paths throughout: the log folder may hold names in the system code page.
   if (WriteTemporary(temporary, path, body) &&
-      ::MoveFileExA(temporary.c_str(), path.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      ::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return true;
   }
   ::DeleteFileA(temporary.c_str());
