@@ -120,10 +120,9 @@ class LogAnaThread : public AttachableObject {
   WorkerStatus status_;
 };
 
-// Test seams, installed for as long as the object lives (not nested): `work` stands in for
-// what a run does between its start and its end, its result becoming the run's hrStep, so a
-// test can hold a run or end it as a failed step would; `fail_thread_start` makes the thread
-// start fail.
+// Test seams, installed for as long as the object lives (not nested): `work` runs on the worker
+// before the phases, its result becoming the run's hrStep, so a test can hold a run or end it
+// as a failed step would; `fail_thread_start` makes the thread start fail.
 struct AnalyzeWorkerHooks {
   std::function<HRESULT(LogAnaThread&)> work;
   bool fail_thread_start = false;

@@ -180,6 +180,37 @@ TEST_F(AnalyzeRunTest, AScriptErrorInOnTsumoDuringTheThirdLogEndsTheRun) {
   EXPECT_TRUE(boxes_.Take().empty());
 }
 
+TEST_F(AnalyzeRunTest, AFailingOnEnumLogEndsTheRun) {
+  const std::string first = LogName("2015070101", "0009", "0000", "00000001");
+  const std::string second = LogName("2015070102", "0009", "0000", "00000002");
+  logs_.WriteGame(first, 1);
+  logs_.WriteGame(second, 2);
+  Trace();
+  Analyze(
+      LR"(options({OnLogBegin: noteName, OnAnalyzeEnd: noteName,
+    OnEnumLog: function (info) { if (seen.length) throw 1; seen.push(info.filetw); return true; }}))");
+  EXPECT_EQ(script_.TakeErrors().size(), 1u);
+  // The listing order is the platform's; the status names the file whose offer failed. Nothing
+  // is replayed and OnAnalyzeEnd is not called.
+  const std::string offered = Seen();
+  ASSERT_TRUE(offered == first || offered == second) << offered;
+  char error[128];
+  std::snprintf(error, sizeof error, "ERROR(1) hr=%X %s", CallbackFailure(),
+                (offered == first ? second : first).c_str());
+  EXPECT_EQ(Statuses(), (Lines{"Scanning ... log", "Scanning ... 201507", error}));
+  EXPECT_TRUE(analyzer_->thread_recorded());
+}
+
+TEST_F(AnalyzeRunTest, WithoutAnArrayConstructorListsArriveEmpty) {
+  logs_.WriteGame(LogName("2015070112"), 1);
+  Analyze(
+      LR"({OnEnumLog: accept,
+    OnLogBegin: function (info, players) { seen.push(info.filetw.length, typeof players); },
+    OnLogEnd: function (owari) { seen.push(typeof owari); }})");
+  EXPECT_EQ(Seen(), "36|undefined|undefined");
+  EXPECT_EQ(Statuses().back(), "done");
+}
+
 TEST_F(AnalyzeRunTest, FiveFailedDownloadsEndTheRun) {
   Lines names;
   Lines paths;
