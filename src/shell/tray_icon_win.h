@@ -1,0 +1,48 @@
+// The main window's icon in the notification area and its balloons.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <string_view>
+
+namespace zuvelo {
+
+inline constexpr UINT WM__TRAYICON = 0x8301;
+inline constexpr const char* kTrayTitle = "ZUVELO";
+
+class TrayIcon {
+ public:
+  TrayIcon() = default;
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+
+  // Identifier 0, `owner` gets WM__TRAYICON, tip "ZUVELO" (first version of the structure).
+  void Add(HWND owner, HICON icon);
+  // An information balloon, text cut to 255 bytes, 10 seconds (second version of the
+  // structure). No error is reported.
+  void ShowBalloon(std::string_view text) const;
+  void Remove();
+
+ private:
+  HWND owner_ = nullptr;
+};
+
+// Test seam: while a hook is installed, Shell_NotifyIconA is not called; the hook gets each
+// request instead and answers for it.
+using TrayHook = std::function<BOOL(DWORD message, const NOTIFYICONDATAA& data)>;
+
+class ScopedTrayHook {
+ public:
+  explicit ScopedTrayHook(TrayHook hook);
+  ~ScopedTrayHook();
+  ScopedTrayHook(const ScopedTrayHook&) = delete;
+  ScopedTrayHook& operator=(const ScopedTrayHook&) = delete;
+
+ private:
+  TrayHook previous_;
+};
+
+}  // namespace zuvelo
