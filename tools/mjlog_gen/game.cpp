@@ -331,6 +331,7 @@ bool Game::PlayRound() {
     if (declared) {
       writer_.Reach(seat, 1, {});
       Count(kReach);
+      ++out_.reaches[seat];
     }
     const TileCode tile = ChooseDiscard(seat, declared);
     Discard(seat, tile);
@@ -832,6 +833,7 @@ bool Game::Finish(RoundResult& r) {
     writer_.AgariElement(r.agari, owari);
     Count(kAgari);
     ++out_.wins;
+    CountWin(r.agari.who, r.agari.fromWho);
   } else {
     std::vector<std::vector<TileCode>> shown(r.shown.begin(), r.shown.begin() + n_);
     writer_.Ryuukyoku(r.type, honba, sticks, sc, shown, owari);

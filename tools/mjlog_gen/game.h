@@ -108,6 +108,14 @@ class Game {
     return (discarder - caller + 4) % 4;
   }
   void Count(int event) { ++out_.events[event]; }
+  void CountWin(int who, int from) {
+    if (who == from) {
+      ++out_.tsumoWins[who];
+    } else {
+      ++out_.ronWins[who];
+      ++out_.dealIns[from];
+    }
+  }
 
   Rng rng_;
   GenOptions options_;

@@ -49,6 +49,12 @@ struct GeneratedGame {
   std::array<std::u16string, 4> names;
   std::vector<std::string> ryuukyokuTypes;  // "" for exhaustive draws
   int wins = 0;
+  // Per seat, for checking analyses that count by player: riichi declarations, wins by
+  // self-draw and by discard, and wins paid by the seat's discard.
+  std::array<int, 4> reaches{};
+  std::array<int, 4> tsumoWins{};
+  std::array<int, 4> ronWins{};
+  std::array<int, 4> dealIns{};
 };
 
 [[nodiscard]] GeneratedGame GenerateGame(std::uint64_t seed, const GenOptions& options);

@@ -1,0 +1,204 @@
+// Per-player report over every log of the log folder: a table on standard output and a
+// self-contained HTML page with charts.
+// Usage: logana-run [options] player_report.js [HTML-FILE [TSV-FILE]]
+// JScript 3 (ES3): no JSON, no forEach, no Object.keys.
+
+var htmlPath = host.argCount > 0 ? host.arg(0) : "player_report.html";
+var tsvPath = host.argCount > 1 ? host.arg(1) : "";
+
+var stats = {};      // player name -> counters
+var order = [];      // names in first-seen order
+var seats = [];      // the four player objects of the current log
+var present = [];    // seat has a player
+var round = null;    // per-seat flags of the current hand
+
+function statsOf(name) {
+  if (!stats.hasOwnProperty(name)) {
+    stats[name] = { games: 0, placeSum: 0, rounds: 0, reach: 0, tsumo: 0, ron: 0, dealIn: 0,
+                    called: 0, syantenSum: 0, ready: 0, readyFuriten: 0, draws: 0, drawReady: 0 };
+    order.push(name);
+  }
+  return stats[name];
+}
+
+function forPresent(fn) {
+  for (var s = 0; s < 4; s++) if (present[s]) fn(s, statsOf(seats[s].un));
+}
+
+var options = {
+  Array: Array,
+  OnEnumLog: function (info) { return true; },
+  OnLogBegin: function (info, players) {
+    seats = [];
+    present = [];
+    for (var s = 0; s < 4; s++) {
+      seats[s] = players[s];
+      present[s] = players[s].un != "";
+    }
+    forPresent(function (s, st) { st.games++; });
+  },
+  OnSceneBegin: function () {
+    round = [];
+    forPresent(function (s, st) {
+      st.rounds++;
+      st.syantenSum += seats[s].tehai.syanten();
+      round[s] = { called: false, ready: false, furiten: false };
+    });
+  },
+  OnDahai: function (who, hai) {
+    if (!present[who]) return;
+    var hand = seats[who].tehai;
+    if (hand.syanten() == 0) {
+      round[who].ready = true;
+      if (hand.furiten()) round[who].furiten = true;
+    }
+  },
+  OnNaki: function (who, m, type) {
+    if (present[who] && (type == 0 || type == 1 || type == 5)) round[who].called = true;
+  },
+  OnReach: function (who) { statsOf(seats[who].un).reach++; },
+  OnAgari: function (who, t0, t1, t2, yaku, yakuman, ura, sc, pao, from) {
+    if (who == from) statsOf(seats[who].un).tsumo++;
+    else {
+      statsOf(seats[who].un).ron++;
+      statsOf(seats[from].un).dealIn++;
+    }
+  },
+  OnRyuukyoku: function (type) {
+    if (type != "" && type != "nm") return;
+    forPresent(function (s, st) {
+      st.draws++;
+      var hand = seats[s].tehai;
+      if (hand.syanten() <= 0) st.drawReady++;
+    });
+  },
+  OnSceneEnd: function () {
+    forPresent(function (s, st) {
+      if (round[s].called) st.called++;
+      if (round[s].ready) st.ready++;
+      if (round[s].furiten) st.readyFuriten++;
+    });
+  },
+  OnLogEnd: function (owari) {
+    var stride = owari.length / 4;
+    forPresent(function (s, st) {
+      var place = 1;
+      for (var o = 0; o < 4; o++) {
+        if (o == s || !present[o]) continue;
+        var mine = owari[s * stride], theirs = owari[o * stride];
+        if (theirs > mine || (theirs == mine && o < s)) place++;
+      }
+      st.placeSum += place;
+    });
+  },
+  OnAnalyzeEnd: function () { report(); }
+};
+
+function ratio(a, b) { return b == 0 ? 0 : a / b; }
+function pct(a, b) { return (100 * ratio(a, b)).toFixed(1) + "%"; }
+function pad(text, width, right) {
+  text = "" + text;
+  while (text.length < width) text = right ? text + " " : " " + text;
+  return text;
+}
+
+var columns = [
+  ["games", function (st) { return st.games; }],
+  ["avg place", function (st) { return ratio(st.placeSum, st.games).toFixed(2); }],
+  ["riichi", function (st) { return pct(st.reach, st.rounds); }],
+  ["tsumo win", function (st) { return pct(st.tsumo, st.rounds); }],
+  ["ron win", function (st) { return pct(st.ron, st.rounds); }],
+  ["deal-in", function (st) { return pct(st.dealIn, st.rounds); }],
+  ["call", function (st) { return pct(st.called, st.rounds); }],
+  ["deal shanten", function (st) { return ratio(st.syantenSum, st.rounds).toFixed(2); }],
+  ["ready furiten", function (st) { return pct(st.readyFuriten, st.ready); }],
+  ["draw ready", function (st) { return pct(st.drawReady, st.draws); }]
+];
+
+function sortedNames() {
+  var names = order.slice(0);
+  names.sort(function (a, b) { return stats[b].games - stats[a].games || (a < b ? -1 : 1); });
+  return names;
+}
+
+function printTable(names) {
+  var head = pad("player", 16, true);
+  for (var c = 0; c < columns.length; c++) head += pad(columns[c][0], 14);
+  host.print(head);
+  for (var i = 0; i < names.length; i++) {
+    var line = pad(names[i], 16, true);
+    for (var c2 = 0; c2 < columns.length; c2++) line += pad(columns[c2][1](stats[names[i]]), 14);
+    host.print(line);
+  }
+}
+
+function escapeHtml(text) {
+  return ("" + text).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;")
+      .replace(/"/g, "&quot;");
+}
+
+// A horizontal bar chart: one bar per player, values as fractions of `max`.
+function barChart(title, names, value, max, label) {
+  var rowH = 22, left = 140, width = 360;
+  var svg = '<h2>' + escapeHtml(title) + '</h2><svg xmlns="http://www.w3.org/2000/svg" width="' +
+      (left + width + 80) + '" height="' + (names.length * rowH + 10) + '">';
+  for (var i = 0; i < names.length; i++) {
+    var v = value(stats[names[i]]), y = i * rowH + 5;
+    var w = max == 0 ? 0 : Math.round(width * Math.min(v / max, 1));
+    svg += '<text x="' + (left - 6) + '" y="' + (y + 15) + '" text-anchor="end" font-size="13">' +
+        escapeHtml(names[i]) + '</text><rect x="' + left + '" y="' + y + '" width="' + w +
+        '" height="' + (rowH - 6) + '" fill="#3a7bd5"/><text x="' + (left + w + 6) + '" y="' +
+        (y + 15) + '" font-size="12">' + escapeHtml(label(v)) + '</text>';
+  }
+  return svg + '</svg>';
+}
+
+function html(names) {
+  var out = '<!DOCTYPE html><html><head><meta charset="utf-8"><title>Player report</title>' +
+      '<style>body{font-family:sans-serif;margin:2em}table{border-collapse:collapse}' +
+      'td,th{border:1px solid #bbb;padding:3px 8px;text-align:right}' +
+      'td:first-child{text-align:left}</style></head><body><h1>Player report</h1>';
+  out += '<table><tr><th>player</th>';
+  for (var c = 0; c < columns.length; c++) out += '<th>' + escapeHtml(columns[c][0]) + '</th>';
+  out += '</tr>';
+  for (var i = 0; i < names.length; i++) {
+    out += '<tr><td>' + escapeHtml(names[i]) + '</td>';
+    for (var c2 = 0; c2 < columns.length; c2++) {
+      out += '<td>' + escapeHtml(columns[c2][1](stats[names[i]])) + '</td>';
+    }
+    out += '</tr>';
+  }
+  out += '</table>';
+  function share(a, b) { return function (st) { return ratio(st[a], st[b]); }; }
+  function asPct(v) { return (100 * v).toFixed(1) + "%"; }
+  out += barChart("Average placement", names, function (st) { return ratio(st.placeSum, st.games); },
+                  4, function (v) { return v.toFixed(2); });
+  out += barChart("Riichi rate", names, share("reach", "rounds"), 0.5, asPct);
+  out += barChart("Win rate (self-draw + discard)", names,
+                  function (st) { return ratio(st.tsumo + st.ron, st.rounds); }, 0.5, asPct);
+  out += barChart("Deal-in rate", names, share("dealIn", "rounds"), 0.5, asPct);
+  out += barChart("Call rate", names, share("called", "rounds"), 1, asPct);
+  out += barChart("Ready at exhaustive draw", names, share("drawReady", "draws"), 1, asPct);
+  return out + '</body></html>\n';
+}
+
+function tsv(names) {
+  var out = "player\tgames\tplaceSum\trounds\treach\ttsumo\tron\tdealIn\tcalled\tdraws\n";
+  for (var i = 0; i < names.length; i++) {
+    var st = stats[names[i]];
+    out += [names[i], st.games, st.placeSum, st.rounds, st.reach, st.tsumo, st.ron, st.dealIn,
+            st.called, st.draws].join("\t") + "\n";
+  }
+  return out;
+}
+
+function report() {
+  var names = sortedNames();
+  printTable(names);
+  if (!host.writeFile(htmlPath, html(names))) host.exitCode = 5;
+  else host.print("HTML report: " + htmlPath);
+  if (tsvPath != "" && !host.writeFile(tsvPath, tsv(names))) host.exitCode = 5;
+}
+
+var analyzer = external.mjCommand("CREATEINSTANCE::LOGANA1.0");
+var started = analyzer.analyze(options);

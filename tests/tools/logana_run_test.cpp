@@ -1,0 +1,308 @@
+// logana-run as a user runs it: options and exit codes, and the example scripts' figures
+// against the generator's own record of the games it played.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mjlog_gen/mjlog_gen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Build paths are host paths; Wine sees the host's root as drive Z.
+std::string WinePath(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  if (path.rfind('\\', 0) == 0) path.insert(0, "Z:");
+  return path;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+struct Result {
+  DWORD code = 0;
+  std::string out, err;
+};
+
+class Folder {
+ public:
+  Folder() {
+    std::ostringstream name;
+    name << "logana_run_" << ::GetCurrentProcessId() << "_" << next_++;
+    path_ = fs::temp_directory_path() / name.str();
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~Folder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  [[nodiscard]] const fs::path& path() const { return path_; }
+
+ private:
+  static inline int next_ = 0;
+  fs::path path_;
+};
+
+HANDLE Inheritable(const fs::path& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return ::CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs logana-run with the arguments; output goes through files in `scratch`.
+Result RunTool(const fs::path& scratch, const std::vector<std::string>& args) {
+  std::string line(1, '"');
+  line += WinePath(LOGANA_RUN_EXE);
+  line += '"';
+  for (const std::string& arg : args) {
+    line += " \"";
+    line += arg;
+    line += '"';
+  }
+  HANDLE out = Inheritable(scratch / "stdout.txt");
+  HANDLE err = Inheritable(scratch / "stderr.txt");
+  STARTUPINFOA start{};
+  start.cb = sizeof start;
+  start.dwFlags = STARTF_USESTDHANDLES;
+  start.hStdOutput = out;
+  start.hStdError = err;
+  start.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  Result result;
+  if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
+                       &process)) {
+    ::WaitForSingleObject(process.hProcess, 120000);
+    ::GetExitCodeProcess(process.hProcess, &result.code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  } else {
+    result.code = 0xDEAD;
+  }
+  ::CloseHandle(out);
+  ::CloseHandle(err);
+  result.out = ReadFile(scratch / "stdout.txt");
+  result.err = ReadFile(scratch / "stderr.txt");
+  return result;
+}
+
+std::string Example(const char* name) { return WinePath(std::string(EXAMPLES_DIR) + "/" + name); }
+
+fs::path WriteScript(const fs::path& folder, const std::string& text) {
+  const fs::path path = folder / "script.js";
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+// Generated games written plain (the reader takes non-gzip files unchanged) under logs/log.
+std::vector<zuvelo::gen::GeneratedGame> WriteGames(const fs::path& logs, int first, int count) {
+  std::vector<zuvelo::gen::GeneratedGame> games;
+  for (int seed = first; seed < first + count; ++seed) {
+    games.push_back(zuvelo::gen::GenerateGame(static_cast<std::uint64_t>(seed)));
+    const fs::path path = logs / zuvelo::gen::LogRelativePath(games.back().name);
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << games.back().text;
+  }
+  return games;
+}
+
+std::string Utf8(const std::u16string& text) {
+  std::wstring wide(text.begin(), text.end());
+  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                          nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), bytes,
+                        nullptr, nullptr);
+  return out;
+}
+
+// Figures per player name, as the report's TSV gives them (name first).
+using Table = std::map<std::string, std::vector<long>>;
+
+Table ReadTsv(const std::string& text) {
+  Table table;
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);  // header
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string name, field;
+    std::getline(fields, name, '\t');
+    while (std::getline(fields, field, '\t')) table[name].push_back(std::stol(field));
+  }
+  return table;
+}
+
+// Placement from the final scores: higher score first, the earlier seat first on a tie.
+int Placement(const zuvelo::gen::GeneratedGame& game, int seat) {
+  const std::size_t stride = game.owari.size() / 4;
+  int place = 1;
+  for (int other = 0; other < game.players; ++other) {
+    const double mine = game.owari[seat * stride], theirs = game.owari[other * stride];
+    if (other != seat && (theirs > mine || (theirs == mine && other < seat))) ++place;
+  }
+  return place;
+}
+
+// games, placeSum, rounds, reach, tsumo, ron, dealIn, (called: not recorded), draws
+Table Expected(const std::vector<zuvelo::gen::GeneratedGame>& games, bool report) {
+  Table table;
+  for (const auto& game : games) {
+    int draws = 0;
+    for (const std::string& type : game.ryuukyokuTypes) draws += type.empty() || type == "nm";
+    for (int seat = 0; seat < game.players; ++seat) {
+      std::vector<long>& row = table[Utf8(game.names[seat])];
+      const std::vector<long> add =
+          report ? std::vector<long>{1,
+                                     Placement(game, seat),
+                                     game.events[1],
+                                     game.reaches[seat],
+                                     game.tsumoWins[seat],
+                                     game.ronWins[seat],
+                                     game.dealIns[seat],
+                                     0,
+                                     draws}
+                 : std::vector<long>{1, game.reaches[seat], game.tsumoWins[seat],
+                                     game.ronWins[seat], game.dealIns[seat]};
+      row.resize(add.size());
+      for (std::size_t i = 0; i < add.size(); ++i) row[i] += add[i];
+    }
+  }
+  return table;
+}
+
+TEST(LoganaRun, OptionsAndExitCodes) {
+  Folder scratch;
+  const std::string script =
+      WinePath(WriteScript(scratch.path(),
+                           "host.print(host.argCount + ':' + host.arg(0) + ':' + "
+                           "host.arg(1) + ':' + host.arg(5)); host.exitCode = 6;")
+                   .string());
+  const std::string work = WinePath((scratch.path() / "work").string());
+  // The messages of a command line refused before the engine starts reach a console but, under
+  // Wine, not this harness's redirected standard error; only their exit code is checked here.
+  struct Case {
+    std::vector<std::string> args;
+    DWORD code;
+    const char* out;  // expected in standard output
+    const char* err;  // expected in standard error
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, "exit codes (the first that applies):", ""},
+      {{}, 2, "", ""},
+      {{"--bogus", script}, 2, "", ""},
+      {{"--work"}, 2, "", ""},
+      {{"--home", "ftp://x/", script}, 2, "", ""},
+      {{WinePath((scratch.path() / "none.js").string())}, 2, "", ""},
+      {{"--logs", WinePath((scratch.path() / "nowhere").string()), script}, 2, "", ""},
+      {{"--work", work, script, "a", "-b"}, 6, "2:a:-b:\r\n", ""},
+      {{"--work", work, "--home", "http://127.0.0.1:9/", "--", script, "--x"}, 6, "1:--x::", ""},
+  };
+  for (const Case& c : cases) {
+    const Result result = RunTool(scratch.path(), c.args);
+    SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
+    EXPECT_EQ(result.code, c.code);
+    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+  }
+}
+
+TEST(LoganaRun, FailuresOfTheScriptAndTheAnalysis) {
+  Folder scratch;
+  const fs::path logs = scratch.path() / "logs";
+  WriteGames(logs, 1, 3);
+  const std::string work = WinePath((scratch.path() / "work").string());
+  const std::string analyze =
+      "var a = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"
+      "var o = {Array: Array, OnEnumLog: function () { return true; }};";
+  struct Case {
+    std::string script;
+    DWORD code;
+    const char* err;
+  };
+  const Case cases[] = {
+      {"var x = ;", 1, "script error at line 1"},
+      {"var y = 1;\nundefinedFunction();", 1, "script error at line 2"},
+      // a second analyze while the first runs: the analyzer's own message box
+      {analyze + "var r1 = a.analyze(o); var r2 = a.analyze(o);", 3,
+       "message box: THREAD IS NOT EMPTY"},
+      // a replay callback that fails ends the run with its status text
+      {analyze + "o.OnLogBegin = function () { return 1 / undefinedName; };"
+                 "var r = a.analyze(o);",
+       4, "ERROR(3) hr="},
+      {analyze + "o.OnLogEnd = function (owari) { host.print('end ' + owari.length); };"
+                 "var r = a.analyze(o);",
+       0, "done"},
+  };
+  for (const Case& c : cases) {
+    const std::string script = WinePath(WriteScript(scratch.path(), c.script).string());
+    const Result result =
+        RunTool(scratch.path(), {"--work", work, "--logs", WinePath(logs.string()), script});
+    SCOPED_TRACE(c.script);
+    EXPECT_EQ(result.code, c.code) << result.err;
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+  }
+}
+
+TEST(LoganaRun, PlayerReportMatchesTheGeneratedGames) {
+  Folder scratch;
+  const fs::path logs = scratch.path() / "logs";
+  const auto games = WriteGames(logs, 101, 30);
+  const fs::path html = scratch.path() / "report.html", tsv = scratch.path() / "report.tsv";
+  const Result result =
+      RunTool(scratch.path(), {"--work", WinePath((scratch.path() / "work").string()), "--logs",
+                               WinePath(logs.string()), Example("player_report.js"),
+                               WinePath(html.string()), WinePath(tsv.string())});
+  ASSERT_EQ(result.code, 0u) << result.err;
+  Table got = ReadTsv(ReadFile(tsv));
+  for (auto& [name, row] : got) row.at(7) = 0;  // calls: the generator keeps no per-round record
+  EXPECT_EQ(got, Expected(games, true));
+  EXPECT_NE(result.out.find("avg place"), std::string::npos);
+  const std::string page = ReadFile(html);
+  EXPECT_NE(page.find("<svg"), std::string::npos);
+  EXPECT_EQ(page.find("http://", page.find("<body")), page.find("http://www.w3.org/2000/svg"));
+}
+
+TEST(LoganaRun, CachingScriptReplaysOnlyNewLogs) {
+  Folder scratch;
+  const fs::path logs = scratch.path() / "logs";
+  auto games = WriteGames(logs, 201, 12);
+  const std::string work = WinePath((scratch.path() / "work").string());
+  const fs::path tsv = scratch.path() / "counts.tsv";
+  auto run = [&] {
+    return RunTool(scratch.path(), {"--quiet", "--work", work, "--logs", WinePath(logs.string()),
+                                    Example("cached_counts.js"), WinePath(tsv.string())});
+  };
+  struct Step {
+    int add;  // games written before the run
+    const char* line;
+  };
+  const Step steps[] = {{0, "logs analysed: 12, from the cache: 0"},
+                        {0, "logs analysed: 0, from the cache: 12"},
+                        {5, "logs analysed: 5, from the cache: 12"}};
+  for (const Step& step : steps) {
+    if (step.add > 0) {
+      auto more = WriteGames(logs, 301, step.add);
+      games.insert(games.end(), more.begin(), more.end());
+    }
+    const Result result = run();
+    ASSERT_EQ(result.code, 0u) << result.err;
+    EXPECT_NE(result.out.find(step.line), std::string::npos) << result.out;
+    EXPECT_EQ(ReadTsv(ReadFile(tsv)), Expected(games, false));
+  }
+}
+
+}  // namespace

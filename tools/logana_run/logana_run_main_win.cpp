@@ -1,0 +1,181 @@
+// logana-run: runs an analysis script outside the window, with `external` as pages see it.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bridge/com_apartment.h"
+#include "bridge/external_object_win.h"
+#include "net/service_address.h"
+#include "progress_line.h"
+#include "run_host_object_win.h"
+#include "run_windows_win.h"
+#include "runner_options.h"
+#include "shell/message_box_win.h"
+#include "shell/settings_win.h"
+#include "support/jscript_host.h"
+
+namespace zuvelo::run {
+namespace {
+
+enum ExitCode { kScriptFailed = 1, kBadCommandLine = 2, kMessageBox = 3, kAnalysisError = 4 };
+
+// After a message box the worker still ends its run; it gets this long to do so.
+constexpr DWORD kWindDownMs = 5000;
+
+std::optional<std::wstring> ReadScript(const std::string& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  std::string text = bytes.str();
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  return FromUtf8(text);
+}
+
+// Makes the working folder current and points its settings at the log folder; false with a
+// message on standard error when that cannot be done.
+bool EnterWorkingFolder(const RunnerOptions& options) {
+  std::error_code error;
+  const std::filesystem::path logs =
+      options.logs.empty() ? std::filesystem::path() : std::filesystem::absolute(options.logs);
+  if (!options.work.empty()) {
+    std::filesystem::create_directories(options.work, error);
+    if (!::SetCurrentDirectoryA(options.work.c_str())) {
+      std::fprintf(stderr, "logana-run: cannot use working folder %s\n", options.work.c_str());
+      return false;
+    }
+  }
+  if (!logs.empty()) {
+    if (!std::filesystem::is_directory(logs, error)) {
+      std::fprintf(stderr, "logana-run: no log folder %s\n", logs.string().c_str());
+      return false;
+    }
+    WriteLogPathSetting(logs.string().c_str());
+  }
+  return true;
+}
+
+std::vector<std::wstring> WideArgs(const std::vector<std::string>& args) {
+  std::vector<std::wstring> wide;
+  for (const std::string& arg : args) wide.push_back(FromUtf8(arg));
+  return wide;
+}
+
+// One run: the engine with `external` and `host`, the script, then the analyses it started.
+class Run {
+ public:
+  explicit Run(const RunnerOptions& options)
+      : options_(options),
+        boxes_([this](const MessageBoxCall& box) { return OnBox(box); }),
+        windows_([this](const char* status) { OnStatus(status); }) {}
+
+  int Execute(const std::wstring& script);
+
+ private:
+  int OnBox(const MessageBoxCall& box) {
+    const std::string text = box.wide ? ToUtf8(box.wide_text) : box.text;
+    std::fprintf(stderr, "%slogana-run: message box: %s\n", progress_.Finish().c_str(),
+                 text.c_str());
+    if (!box_seen_.exchange(true)) box_tick_ = ::GetTickCount();
+    return IDOK;
+  }
+  void OnStatus(const char* status) {
+    if (std::strncmp(status, "ERROR(", 6) == 0) analysis_failed_ = true;
+    if (options_.quiet && !analysis_failed_) return;
+    const std::string line = progress_.Show(status, ::GetTickCount());
+    std::fputs(line.c_str(), stderr);
+  }
+  bool GiveUp() const { return box_seen_ && ::GetTickCount() - box_tick_ > kWindDownMs; }
+  int ReportErrors(testing::JScriptHost& engine, HRESULT ran);
+
+  const RunnerOptions& options_;
+  ProgressLine progress_;
+  std::atomic<bool> box_seen_{false};
+  std::atomic<DWORD> box_tick_{0};
+  bool analysis_failed_ = false;
+  ScopedMessageBoxHook boxes_;
+  RunWindows windows_;
+};
+
+int Run::Execute(const std::wstring& script) {
+  testing::JScriptHost engine;
+  com_ptr<IDispatchBrowserExternalImpl> external =
+      IDispatchBrowserExternalImpl::Create(windows_.host());
+  com_ptr<IDispatchRunHostImpl> host =
+      IDispatchRunHostImpl::Create(WideArgs(options_.args), stdout);
+  if (!windows_.ok() || !engine.ok() || !external || !host) {
+    std::fprintf(stderr, "logana-run: cannot start the script engine (hr=%lX)\n",
+                 static_cast<unsigned long>(engine.status()));
+    return kScriptFailed;
+  }
+  windows_.set_script(engine.Global());
+  engine.AddNamedItem(L"external", external.get());
+  engine.AddNamedItem(L"host", host.get());
+  const HRESULT ran = engine.Run(script);
+  windows_.PumpWhileAttached([this] { return GiveUp(); });
+  std::fputs(progress_.Finish().c_str(), stderr);
+  std::fflush(stdout);
+  if (windows_.attached_count() > 0) {
+    // A worker that did not end after a box cannot be waited for safely.
+    std::fprintf(stderr, "logana-run: the analysis did not end; giving up\n");
+    std::fflush(stderr);
+    ::ExitProcess(kMessageBox);
+  }
+  // A box or an error status explains more than the script error that often follows it.
+  const int failed = ReportErrors(engine, ran);
+  engine.Close();
+  if (box_seen_) return kMessageBox;
+  if (analysis_failed_) return kAnalysisError;
+  return failed != 0 ? failed : host->exit_code();
+}
+
+int Run::ReportErrors(testing::JScriptHost& engine, HRESULT ran) {
+  const std::vector<testing::ScriptError> errors = engine.TakeErrors();
+  for (const testing::ScriptError& error : errors) {
+    std::fprintf(stderr, "logana-run: script error at line %lu: %s (hr=%08lX)\n",
+                 static_cast<unsigned long>(error.line), ToUtf8(error.description).c_str(),
+                 static_cast<unsigned long>(error.code));
+  }
+  if (errors.empty() && FAILED(ran)) {
+    std::fprintf(stderr, "logana-run: the script failed (hr=%08lX)\n",
+                 static_cast<unsigned long>(ran));
+  }
+  return errors.empty() && SUCCEEDED(ran) ? 0 : kScriptFailed;
+}
+
+}  // namespace
+}  // namespace zuvelo::run
+
+int main(int argc, char** argv) {
+  using namespace zuvelo::run;
+  const ParsedOptions parsed = ParseRunnerOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (parsed.options.help) {
+    std::fputs(UsageText(), stdout);
+    return 0;
+  }
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "logana-run: %s (see --help)\n", parsed.error.c_str());
+    return kBadCommandLine;
+  }
+  const RunnerOptions& options = parsed.options;
+  const std::optional<std::wstring> script = ReadScript(options.script);
+  if (!script) {
+    std::fprintf(stderr, "logana-run: cannot read %s\n", options.script.c_str());
+    return kBadCommandLine;
+  }
+  if (!EnterWorkingFolder(options)) return kBadCommandLine;
+  std::optional<zuvelo::ScopedHomeAddress> home;
+  if (!options.home.empty()) home.emplace(options.home);
+  zuvelo::ComApartment apartment;
+  if (!apartment.ok()) return kScriptFailed;
+  return Run(options).Execute(*script);
+}
