@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The demo: installs what is missing, builds the 32-bit Windows program, generates a log folder
+# of a few hundred games among a dozen named players, runs the player report through logana-run
+# under Wine, prints the table and says where the HTML report is.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+games="${DEMO_GAMES:-300}"
+tools/install-deps.sh
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target logana-run mjlog-gen
+
+demo="$(pwd)/build/demo"
+rm -rf "$demo/logs"
+mkdir -p "$demo/work"
+wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+bin="$(pwd)/build/win32/tools"
+echo "Generating $games games under $demo/logs ..."
+tools/wine-run.sh "$bin/mjlog_gen/mjlog-gen.exe" --seed 1 --count "$games" \
+  --out "$(wine_path "$demo/logs")" >"$demo/mjlog-gen.out"
+echo "Analysing ..."
+tools/wine-run.sh "$bin/logana_run/logana-run.exe" --work "$(wine_path "$demo/work")" \
+  --logs "$(wine_path "$demo/logs")" "$(wine_path "$(pwd)/examples/player_report.js")" \
+  "$(wine_path "$demo/player_report.html")"
+echo
+echo "HTML report: $demo/player_report.html"
