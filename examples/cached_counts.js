@@ -8,7 +8,6 @@ var kTag = "counts1|";  // marks this script's cache values
 
 var analyzer = external.mjCommand("CREATEINSTANCE::LOGANA1.0");
 var cache = analyzer.cache;
-var known = {};      // log name -> cached value
 var fresh = 0, cached = 0;
 var seats = [], counts = [];
 
@@ -38,14 +37,12 @@ function add(value) {
 
 var options = {
   Array: Array,
-  OnEnumCache: function (key, info) {
-    var value = cache.get(key);
-    if (value != null && value.indexOf(kTag) == 0) known[key] = value;
-  },
+  // A direct look-up per log: enumerating the whole cache first would cost a callback for
+  // every entry, also for entries of logs that are gone.
   OnEnumLog: function (info) {
-    var name = info.filetw;
-    if (known.hasOwnProperty(name)) {
-      add(known[name]);
+    var value = cache.get(info.filetw);
+    if (value != null && value.indexOf(kTag) == 0) {
+      add(value);
       cached++;
       return false;
     }
