@@ -75,6 +75,7 @@ class BrowserHost final : public WindowObject, public IDocHostUIHandler {
   static std::span<const NamedCommandEntry<BrowserHost>> Commands();
 
   LRESULT OnCreate(const CREATESTRUCTA& create);
+  LRESULT Abandon(const char* box);
   bool ConnectEvents();
   void OnDestroy();
   LRESULT OnSetText(HWND window, WPARAM wparam, LPARAM lparam);

@@ -158,16 +158,18 @@ LRESULT BrowserHost::OnCreate(const CREATESTRUCTA& create) {
   if (auto browser2 = HostedControlAs<IWebBrowser2>(control)) {
     browser2->put_RegisterAsDropTarget(VARIANT_FALSE);
   }
-  if (!Browser()) {
-    ShowMessageBox(window_, "GetControl failed", nullptr, MB_ICONERROR);
-    return -1;
-  }
-  if (!ConnectEvents()) {
-    ShowMessageBox(window_, "AtlAdvice failed", nullptr, MB_ICONERROR);
-    return -1;
-  }
+  if (!Browser()) return Abandon("GetControl failed");
+  if (!ConnectEvents()) return Abandon("AtlAdvice failed");
   if (create.lpszName != nullptr && create.lpszName[0] != '\0') Navigate(create.lpszName);
   return 0;
+}
+
+// The control goes with the failed window: not every platform sends WM_DESTROY after a failed
+// WM_CREATE.
+LRESULT BrowserHost::Abandon(const char* box) {
+  ShowMessageBox(window_, box, nullptr, MB_ICONERROR);
+  OnDestroy();
+  return -1;
 }
 
 bool BrowserHost::ConnectEvents() {

@@ -1,5 +1,6 @@
 // Binding of one native object to its window through the window property "this": made when
-// WM_CREATE arrives, deleted (and the property removed) once it has handled WM_DESTROY.
+// WM_CREATE arrives, deleted (and the property removed) once it has handled WM_DESTROY, or at
+// once when it fails WM_CREATE.
 #pragma once
 
 #include <windows.h>
@@ -38,7 +39,8 @@ LRESULT CALLBACK BoundWindowProc(HWND window, UINT message, WPARAM wparam, LPARA
     self = made.release();
   }
   const LRESULT result = self->WindowProc(window, message, wparam, lparam);
-  if (message == WM_DESTROY) {
+  // A window whose creation failed may be torn down without WM_DESTROY (Wine does so).
+  if (message == WM_DESTROY || (message == WM_CREATE && result == -1)) {
     ::RemovePropA(window, kWindowObjectProperty);
     delete self;
   }
