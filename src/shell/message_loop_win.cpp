@@ -39,6 +39,7 @@ HWND ProgramWindowAbove(HWND window) {
 }
 
 bool ControlTranslates(const MSG& message) {
+  if (message.hwnd == nullptr || BelongsToProgram(message.hwnd)) return false;
   const HWND host = ProgramWindowAbove(message.hwnd);
   std::array<char, 9> buffer{};
   if (host == nullptr || ClassName(host, buffer) != kAtlHostClass) return false;
