@@ -657,6 +657,53 @@ TEST_F(MainWindowTest, ALeftClickOnTheTrayIconBringsTheWindowBack) {
   EXPECT_FALSE(::IsIconic(main()));
 }
 
+// Messages sent to one window, seen by a hook before its procedure runs.
+class SentMessages {
+ public:
+  explicit SentMessages(HWND window)
+      : hook_(::SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId())) {
+    window_ = window;
+    seen_.clear();
+  }
+  ~SentMessages() { ::UnhookWindowsHookEx(hook_); }
+  SentMessages(const SentMessages&) = delete;
+  SentMessages& operator=(const SentMessages&) = delete;
+
+  static std::vector<CWPSTRUCT> Of(UINT message) {
+    std::vector<CWPSTRUCT> found;
+    std::copy_if(seen_.begin(), seen_.end(), std::back_inserter(found),
+                 [&](const CWPSTRUCT& m) { return m.message == message; });
+    return found;
+  }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && sent->hwnd == window_) seen_.push_back(*sent);
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+
+  static inline HWND window_ = nullptr;
+  static inline std::vector<CWPSTRUCT> seen_;
+  HHOOK hook_;
+};
+
+TEST_F(MainWindowTest, ARightClickOnTheTrayIconOpensTheSystemMenuAtTheCursor) {
+  ASSERT_NE(Open(true), nullptr);
+  Pump();
+  ::SetCursorPos(321, 123);
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  const SentMessages sent(main());
+  ::PostMessageA(main(), WM_KEYDOWN, VK_ESCAPE, 0);  // closes the menu once it is open
+  ::SendMessageA(main(), WM__TRAYICON, 0, WM_RBUTTONUP);
+  const std::vector<CWPSTRUCT> menu = SentMessages::Of(0x0313);
+  ASSERT_EQ(menu.size(), 1u);
+  EXPECT_EQ(menu[0].wParam, 2u);
+  EXPECT_EQ(menu[0].lParam, MAKELPARAM(cursor.x, cursor.y));
+  Pump();
+}
+
 // The log-folder check, asked for directly in analyzer-only mode (which never posts it).
 TEST_F(MainWindowTest, TheLogFolderCheckAsksForTheDefaultFolderOnlyWhenThePathIsMissing) {
   const std::string fallback = DefaultLogFolder();
