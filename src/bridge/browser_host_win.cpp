@@ -56,6 +56,13 @@ void Disconnect(IUnknown* control, REFIID events, DWORD cookie) {
   if (SUCCEEDED(container->FindConnectionPoint(events, point.put()))) point->Unadvise(cookie);
 }
 
+// Destroying the array clears the text it holds.
+struct SafeArrayTraits {
+  using pointer = SAFEARRAY*;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer array) noexcept { ::SafeArrayDestroy(array); }
+};
+
 struct DeviceContextTraits {
   using pointer = HDC;
   static pointer invalid() noexcept { return nullptr; }
@@ -229,15 +236,13 @@ void BrowserHost::Navigate(const char* text) {
 void BrowserHost::WriteHtml(const std::wstring& html) {
   const com_ptr<IHTMLDocument2> document = CurrentDocument();
   if (!document) return;
-  SAFEARRAY* lines = ::SafeArrayCreateVector(VT_VARIANT, 0, 1);
-  if (lines == nullptr) return;
+  const unique_handle<SafeArrayTraits> lines(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
+  if (!lines) return;
   VARIANT* element = nullptr;
-  if (SUCCEEDED(::SafeArrayAccessData(lines, reinterpret_cast<void**>(&element)))) {
-    variant_text(html).release_to(element);
-    ::SafeArrayUnaccessData(lines);
-    if (SUCCEEDED(document->write(lines))) document->close();
-  }
-  ::SafeArrayDestroy(lines);
+  if (FAILED(::SafeArrayAccessData(lines.get(), reinterpret_cast<void**>(&element)))) return;
+  variant_text(html).release_to(element);
+  ::SafeArrayUnaccessData(lines.get());
+  if (SUCCEEDED(document->write(lines.get()))) document->close();
 }
 
 // Only a context that belongs to no window (a memory or printer context) is drawn into: the
