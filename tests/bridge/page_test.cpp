@@ -1,34 +1,13 @@
 // Program-wide set-up and the page fixture's helpers.
 #include "page_test.h"
 
-#include <memory>
-
 #include "bridge/bstr.h"
-#include "bridge/com_apartment.h"
+#include "support/com_test_environment.h"
 
 namespace zuvelo::testing {
 namespace {
 
-class PageEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    sockets_ = std::make_unique<WinsockSession>();
-    apartment_ = std::make_unique<ComApartment>();
-    ASSERT_TRUE(sockets_->ok());
-    ASSERT_TRUE(apartment_->ok());
-  }
-  void TearDown() override {
-    apartment_.reset();
-    sockets_.reset();
-  }
-
- private:
-  std::unique_ptr<WinsockSession> sockets_;
-  std::unique_ptr<ComApartment> apartment_;
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new PageEnvironment);
+ZUVELO_COM_TEST_ENVIRONMENT();
 
 // ES3: no JSON, no forEach.
 constexpr const wchar_t* kHelpers =

@@ -3,35 +3,15 @@
 
 #include <fstream>
 #include <iterator>
-#include <memory>
 
 #include "bridge/bstr.h"
-#include "bridge/com_apartment.h"
 #include "bridge/variant.h"
+#include "support/com_test_environment.h"
 
 namespace zuvelo::testing {
 namespace {
 
-class FileExportEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    sockets_ = std::make_unique<WinsockSession>();
-    apartment_ = std::make_unique<ComApartment>();
-    ASSERT_TRUE(sockets_->ok());
-    ASSERT_TRUE(apartment_->ok());
-  }
-  void TearDown() override {
-    apartment_.reset();
-    sockets_.reset();
-  }
-
- private:
-  std::unique_ptr<WinsockSession> sockets_;
-  std::unique_ptr<ComApartment> apartment_;
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new FileExportEnvironment);
+ZUVELO_COM_TEST_ENVIRONMENT();
 
 // ES3: no JSON, no forEach.
 constexpr const wchar_t* kHelpers =

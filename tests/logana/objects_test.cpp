@@ -1,37 +1,16 @@
 // Program-wide set-up of the script object tests and their helpers.
 #include "objects_test.h"
 
-#include <memory>
-
 #include "bridge/bstr.h"
-#include "bridge/com_apartment.h"
 #include "shell/mainthread_calls_win.h"
+#include "support/com_test_environment.h"
 
 namespace zuvelo::testing {
 namespace {
 
 constexpr const char* kHostClass = "ZuveloTestScriptHost";
 
-class ObjectsEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    sockets_ = std::make_unique<WinsockSession>();
-    apartment_ = std::make_unique<ComApartment>();
-    ASSERT_TRUE(sockets_->ok());
-    ASSERT_TRUE(apartment_->ok());
-  }
-  void TearDown() override {
-    apartment_.reset();
-    sockets_.reset();
-  }
-
- private:
-  std::unique_ptr<WinsockSession> sockets_;
-  std::unique_ptr<ComApartment> apartment_;
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new ObjectsEnvironment);
+ZUVELO_COM_TEST_ENVIRONMENT();
 
 void RegisterHostClass(WNDPROC proc) {
   static const bool registered = [proc] {

@@ -1,0 +1,37 @@
+// The program-wide set-up of a Windows test program that drives script objects: COM on the
+// test thread, and sockets started before the first trace line (the trace channel is made
+// once and never retried). Register it with ZUVELO_COM_TEST_ENVIRONMENT().
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "bridge/com_apartment.h"
+#include "support/trace_listener.h"
+
+namespace zuvelo::testing {
+
+class ComTestEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    sockets_ = std::make_unique<WinsockSession>();
+    apartment_ = std::make_unique<ComApartment>();
+    ASSERT_TRUE(sockets_->ok());
+    ASSERT_TRUE(apartment_->ok());
+  }
+  void TearDown() override {
+    apartment_.reset();
+    sockets_.reset();
+  }
+
+ private:
+  std::unique_ptr<WinsockSession> sockets_;
+  std::unique_ptr<ComApartment> apartment_;
+};
+
+}  // namespace zuvelo::testing
+
+#define ZUVELO_COM_TEST_ENVIRONMENT()                                          \
+  [[maybe_unused]] ::testing::Environment* const zuvelo_com_test_environment = \
+      ::testing::AddGlobalTestEnvironment(new ::zuvelo::testing::ComTestEnvironment)
