@@ -9,14 +9,6 @@ namespace {
 
 ZUVELO_COM_TEST_ENVIRONMENT();
 
-// ES3: no JSON, no forEach.
-constexpr const wchar_t* kHelpers =
-    LR"(
-function attempt(f) {
-  try { f(); return 'ok'; } catch (e) { return String(e.number); }
-}
-)";
-
 }  // namespace
 
 TraceListener& PageTraceReceiver() {
@@ -33,7 +25,7 @@ void PageTest::SetUp() {
   ASSERT_TRUE(script_.ok());
   ASSERT_NE(main_.hwnd(), nullptr);
   ASSERT_NE(host_.hwnd(), nullptr);
-  ASSERT_EQ(script_.Run(kHelpers), S_OK);
+  ASSERT_EQ(script_.Run(kAttemptHelper), S_OK);
   PageTraceReceiver().Take(0);
 }
 

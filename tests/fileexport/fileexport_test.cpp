@@ -13,14 +13,6 @@ namespace {
 
 ZUVELO_COM_TEST_ENVIRONMENT();
 
-// ES3: no JSON, no forEach.
-constexpr const wchar_t* kHelpers =
-    LR"(
-function attempt(f) {
-  try { f(); return 'ok'; } catch (e) { return String(e.number); }
-}
-)";
-
 std::string FilterBytes(const char* filter) {
   if (filter == nullptr) return {};
   const char* end = filter;
@@ -40,7 +32,7 @@ void FileExportTest::SetUp() {
   ASSERT_TRUE(TraceReceiver().ok()) << "UDP 127.0.0.1:514 is not free";
   ASSERT_TRUE(TraceReceiver().keeps_only_this_process()) << "own trace lines do not arrive";
   ASSERT_TRUE(host_.ok());
-  ASSERT_EQ(host_.Run(kHelpers), S_OK);
+  ASSERT_EQ(host_.Run(kAttemptHelper), S_OK);
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   folder_ = std::filesystem::temp_directory_path() /
             ("zuvelo-export-" + std::to_string(::GetCurrentProcessId()) + "-" + info->name());

@@ -30,6 +30,15 @@ class ComTestEnvironment : public ::testing::Environment {
   std::unique_ptr<ComApartment> apartment_;
 };
 
+// A script helper for tests that check result codes: attempt(f) is 'ok' or the failure's number.
+// ES3: no JSON, no forEach.
+inline constexpr const wchar_t* kAttemptHelper =
+    LR"(
+function attempt(f) {
+  try { f(); return 'ok'; } catch (e) { return String(e.number); }
+}
+)";
+
 }  // namespace zuvelo::testing
 
 #define ZUVELO_COM_TEST_ENVIRONMENT()                                          \
