@@ -71,7 +71,12 @@ HandResult Tehai::UpdateSyanten1() {
     return {HandError::kBadTileCount1, nHai};
   }
   const std::uint32_t key = HaiKey(hai);
-  if (haiKeyed && key == haiKey) return {};
+  if (haiKeyed && key == haiKey) {
+    // Same slots, but a drawn tile discarded again has been marked since: a ready hand waiting
+    // on it is furiten now, whatever the flag said before.
+    if (syanten1 == 0) furiten = AnyDiscarded(machi);
+    return {};
+  }
   syanten1 = CalcSyanten14(hai.data());
   haiKey = key;
   haiKeyed = true;
@@ -80,8 +85,7 @@ HandResult Tehai::UpdateSyanten1() {
   TileKind waits[kKindCount];
   const int n = ComputeMachi(Counts(), waits);
   machi.assign(waits, waits + n);
-  furiten =
-      std::any_of(machi.begin(), machi.end(), [&](TileKind k) { return sutehaiKinds[k] != 0; });
+  furiten = AnyDiscarded(machi);
   return {};
 }
 
@@ -92,6 +96,10 @@ HandResult Tehai::UpdateSyanten2() {
   }
   syanten2 = CalcSyanten14(hai.data());
   return {};
+}
+
+bool Tehai::AnyDiscarded(const std::vector<TileKind>& kinds) const {
+  return std::any_of(kinds.begin(), kinds.end(), [&](TileKind k) { return sutehaiKinds[k] != 0; });
 }
 
 int Tehai::MachiCount() const {

@@ -42,6 +42,8 @@ struct Tehai {
   [[nodiscard]] int Syanten() const { return nHai % 3 == 1 ? syanten1 : syanten2; }
   // "machiCount": per wait, 4 minus the copies in the hand's own slots.
   [[nodiscard]] int MachiCount() const;
+  // Whether one of the kinds was discarded this round.
+  [[nodiscard]] bool AnyDiscarded(const std::vector<TileKind>& kinds) const;
 };
 
 // Change key of the 14 slots: XOR of three little-endian 32-bit words and one 16-bit word.

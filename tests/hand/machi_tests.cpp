@@ -139,6 +139,19 @@ TEST(Furiten, DiscardingAWaitOfTheResultingHand) {
   EXPECT_TRUE(p.tehai.furiten);
 }
 
+// Drawing a wait and discarding that very tile (no win without a yaku) leaves the slots and
+// their key as they were; the player has still discarded a wait.
+TEST(Furiten, TheDrawnWaitDiscardedAgain) {
+  Player p("23m123p456p789s11z");
+  ASSERT_EQ(p.tehai.machi, Kinds("14m"));
+  const std::array<TileCode, 14> slots = p.tehai.hai;
+  p.Draw(Code("4m", 2));
+  p.Discard(Code("4m", 2));
+  ASSERT_EQ(p.tehai.hai, slots);
+  EXPECT_EQ(p.tehai.machi, Kinds("14m"));
+  EXPECT_TRUE(p.tehai.furiten);
+}
+
 TEST(Furiten, HandsThatAreNotReadyKeepTheFlag) {
   Player p("111m5555m456p789s");  // four 5m and no neighbours: not ready
   EXPECT_EQ(p.tehai.syanten1, 1);
