@@ -183,11 +183,13 @@ function html(names) {
 }
 
 function tsv(names) {
-  var out = "player\tgames\tplaceSum\trounds\treach\ttsumo\tron\tdealIn\tcalled\tdraws\n";
+  var keys = ["games", "placeSum", "rounds", "reach", "tsumo", "ron", "dealIn", "called",
+              "syantenSum", "ready", "readyFuriten", "draws", "drawReady"];
+  var out = "player\t" + keys.join("\t") + "\n";
   for (var i = 0; i < names.length; i++) {
-    var st = stats[names[i]];
-    out += [names[i], st.games, st.placeSum, st.rounds, st.reach, st.tsumo, st.ron, st.dealIn,
-            st.called, st.draws].join("\t") + "\n";
+    var row = [names[i]];
+    for (var k = 0; k < keys.length; k++) row.push(stats[names[i]][keys[k]]);
+    out += row.join("\t") + "\n";
   }
   return out;
 }

@@ -307,6 +307,7 @@ bool Game::PlayRound() {
   for (int seat = 0; seat < n_; ++seat) {
     hands.push_back(seats_[seat].hand);
     UpdateWaiting(seat);
+    out_.dealSyantenSum[seat] += seats_[seat].syanten;
   }
   const std::vector<int> ten = TenList();
   writer_.Init(seed, ten, dealer, hands);
@@ -390,6 +391,10 @@ void Game::Discard(int seat, TileCode tile) {
   if (!s.riichi) s.tempFuriten = false;
   if (++discards_ <= 4) firstDiscardKinds_.push_back(KindOf(tile));
   UpdateWaiting(seat);
+  if (s.syanten != 0) return;
+  s.ready = true;
+  for (TileKind wait : s.waits)
+    for (TileCode own : s.river) s.readyFuriten |= KindOf(own) == wait;
 }
 
 // Shanten and waits of a hand between its turns, so checks on others' discards stay cheap.
@@ -501,6 +506,7 @@ void Game::Call(int seat, const Meld& meld, const std::array<TileCode, 4>& order
   Count(kNaki);
   out_.calls.push_back({seat, meld.m, meld.type, meld.from, order});
   if (meld.type != kNuki) seats_[seat].melds.push_back(meld);  // a North set aside is no meld
+  if (meld.type == kChi || meld.type == kPon || meld.type == kMinkan) seats_[seat].called = true;
   anyCall_ = true;
 }
 
@@ -780,6 +786,7 @@ RoundResult Game::ExhaustiveDraw() {
   for (int seat = 0; seat < n_; ++seat) {
     const Seat& s = seats_[seat];
     (SyantenOf(s.hand) == 0 ? tenpai : noten).push_back(seat);
+    out_.drawsReady[seat] += SyantenOf(s.hand) == 0;
     if (!s.river.empty() && !s.riverCalled &&
         std::all_of(s.river.begin(), s.river.end(),
                     [](TileCode t) { return IsTerminalOrHonour(KindOf(t)); }))
@@ -808,6 +815,11 @@ RoundResult Game::ExhaustiveDraw() {
 // Applies the round's result, moves the deal on and writes the closing element, with the final
 // scores when the game is over. True then.
 bool Game::Finish(RoundResult& r) {
+  for (int seat = 0; seat < n_; ++seat) {
+    out_.calledRounds[seat] += seats_[seat].called;
+    out_.readyRounds[seat] += seats_[seat].ready;
+    out_.readyFuritenRounds[seat] += seats_[seat].readyFuriten;
+  }
   const std::vector<int> sc = ScoreList(r);
   const int honba = honba_, sticks = sticks_;
   for (int seat = 0; seat < 4; ++seat) scores_[seat] += r.deltas[seat];

@@ -37,6 +37,10 @@ struct Seat {
   int kans = 0;
   int syanten = 8;              // of the hand as it waits for its next tile
   std::vector<TileKind> waits;  // when syanten is 0
+  // What this round adds to the game's per-seat record.
+  bool called = false;
+  bool ready = false;
+  bool readyFuriten = false;
 };
 
 // How a round ended, with everything its closing element needs.

@@ -55,6 +55,14 @@ struct GeneratedGame {
   std::array<int, 4> tsumoWins{};
   std::array<int, 4> ronWins{};
   std::array<int, 4> dealIns{};
+  // Per seat, for the hand figures of a report: rounds with a chi, pon or open kan; the sum
+  // of the dealt hands' shanten; rounds in which a discard left the hand ready, and ready on
+  // a kind the seat had discarded that round; exhaustive draws (nagashi included) ended ready.
+  std::array<int, 4> calledRounds{};
+  std::array<int, 4> dealSyantenSum{};
+  std::array<int, 4> readyRounds{};
+  std::array<int, 4> readyFuritenRounds{};
+  std::array<int, 4> drawsReady{};
 };
 
 [[nodiscard]] GeneratedGame GenerateGame(std::uint64_t seed, const GenOptions& options);
