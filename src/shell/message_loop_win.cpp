@@ -68,6 +68,8 @@ bool EnterInAddressBox(const MSG& message, HWND main_window) {
          ::IsDialogMessageA(main_window, const_cast<MSG*>(&message));
 }
 
+constexpr DWORD kPauseBeforeMoveBackMs = 100;
+
 DWORD WINAPI ClickAtTopLeft(void* target) {
   POINT saved{};
   ::GetCursorPos(&saved);
@@ -77,6 +79,9 @@ DWORD WINAPI ClickAtTopLeft(void* target) {
   ::ShowCursor(FALSE);
   ::mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   ::mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  // A pause before moving back: under X11 the pointer motion to the corner reaches the game's
+  // thread late and, arriving after the move back, would leave the pointer at the corner.
+  ::Sleep(kPauseBeforeMoveBackMs);
   ::ShowCursor(TRUE);
   ::SetCursorPos(saved.x, saved.y);
   return 0;
