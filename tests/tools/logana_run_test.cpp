@@ -2,6 +2,7 @@
 // against the generator's own record of the games it played.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -270,6 +271,43 @@ TEST(LoganaRun, FailuresOfTheScriptAndTheAnalysis) {
     EXPECT_EQ(result.code, c.code) << result.err;
     EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
   }
+}
+
+// Placeholders of the log folder come from the service at --home, gzip-compressed as the
+// service keeps them: here the loopback test server of the analyzer's tests, which hands out
+// what is put in its folder.
+TEST(LoganaRun, PlaceholdersAreFetchedFromTheHomeAddress) {
+  int port = 0;
+  std::ifstream(fs::path(LOGANA_SERVER_DIR) / "logana_server.port") >> port;
+  ASSERT_GT(port, 0) << "no test server: run through ctest";
+  Folder scratch;
+  const fs::path logs = scratch.path() / "logs";
+  WriteGames(logs, 401, 2);
+  const zuvelo::gen::GeneratedGame waiting = zuvelo::gen::GenerateGame(403);
+  const fs::path placeholder = logs / zuvelo::gen::LogRelativePath(waiting.name);
+  fs::create_directories(placeholder.parent_path());
+  std::ofstream(placeholder, std::ios::binary).flush();
+  const fs::path served = fs::path(LOGANA_SERVER_DIR) / "served_logs";
+  fs::create_directories(served);
+  const fs::path served_log = served / (waiting.name + ".mjlog");
+  gzFile gz = gzopen(served_log.string().c_str(), "wb");
+  ASSERT_NE(gz, nullptr);
+  gzwrite(gz, waiting.text.data(), static_cast<unsigned>(waiting.text.size()));
+  gzclose(gz);
+  const std::string script =
+      WinePath(WriteScript(scratch.path(),
+                           "var n = 0, a = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"
+                           "a.analyze({Array: Array, OnEnumLog: function () { return true; },"
+                           "  OnLogBegin: function () { n++; },"
+                           "  OnAnalyzeEnd: function () { host.print('logs ' + n); }});")
+                   .string());
+  const Result result =
+      RunTool(scratch.path(), {"--work", WinePath((scratch.path() / "work").string()), "--logs",
+                               WinePath(logs.string()), "--home",
+                               "http://127.0.0.1:" + std::to_string(port) + "/", script});
+  EXPECT_EQ(result.code, 0u) << result.err;
+  EXPECT_NE(result.out.find("logs 3"), std::string::npos) << result.out << result.err;
+  EXPECT_TRUE(ReadFile(placeholder) == ReadFile(served_log)) << "the placeholder was not filled";
 }
 
 TEST(LoganaRun, PlayerReportMatchesTheGeneratedGames) {

@@ -21,6 +21,7 @@
 #include "runner_options.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_win.h"
+#include "shell/use_wsock32.h"
 #include "support/jscript_host.h"
 
 namespace zuvelo::run {
@@ -175,6 +176,8 @@ int main(int argc, char** argv) {
   if (!EnterWorkingFolder(options)) return kBadCommandLine;
   std::optional<zuvelo::ScopedHomeAddress> home;
   if (!options.home.empty()) home.emplace(options.home);
+  // Downloads and the trace need the sockets layer, as in the program.
+  const zuvelo::SocketsLayer sockets;
   zuvelo::ComApartment apartment;
   if (!apartment.ok()) return kScriptFailed;
   return Run(options).Execute(*script);
