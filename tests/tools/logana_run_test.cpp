@@ -208,8 +208,6 @@ TEST(LoganaRun, OptionsAndExitCodes) {
                            "host.arg(1) + ':' + host.arg(5)); host.exitCode = 6;")
                    .string());
   const std::string work = WinePath((scratch.path() / "work").string());
-  // The messages of a command line refused before the engine starts reach a console but, under
-  // Wine, not this harness's redirected standard error; only their exit code is checked here.
   struct Case {
     std::vector<std::string> args;
     DWORD code;
@@ -218,12 +216,15 @@ TEST(LoganaRun, OptionsAndExitCodes) {
   };
   const Case cases[] = {
       {{"--help"}, 0, "exit codes (the first that applies):", ""},
-      {{}, 2, "", ""},
-      {{"--bogus", script}, 2, "", ""},
-      {{"--work"}, 2, "", ""},
-      {{"--home", "ftp://x/", script}, 2, "", ""},
-      {{WinePath((scratch.path() / "none.js").string())}, 2, "", ""},
-      {{"--logs", WinePath((scratch.path() / "nowhere").string()), script}, 2, "", ""},
+      {{}, 2, "", "(see --help)"},
+      {{"--bogus", script}, 2, "", "--bogus"},
+      {{"--work"}, 2, "", "(see --help)"},
+      {{"--home", "ftp://x/", script}, 2, "", "--home must look like http://host[:port]/"},
+      {{WinePath((scratch.path() / "none.js").string())}, 2, "", "logana-run: cannot read"},
+      {{"--logs", WinePath((scratch.path() / "nowhere").string()), script},
+       2,
+       "",
+       "logana-run: no log folder"},
       {{"--work", work, script, "a", "-b"}, 6, "2:a:-b:\r\n", ""},
       {{"--work", work, "--home", "http://127.0.0.1:9/", "--", script, "--x"}, 6, "1:--x::", ""},
   };
