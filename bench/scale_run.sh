@@ -5,13 +5,14 @@
 #   2. a script with log-level callbacks only, with the analyzer's profile from the trace;
 #   3. the caching script twice: the second run against the first;
 #   4. the native replay of the same files (mjlog-dump --summary of the bench build).
-# Needs the win32 and bench builds (cmake --build --preset win32 / bench) and UDP port 514 free.
+# Needs the win32 and bench builds (cmake --build --preset win32 / bench) and UDP port 514 free;
+# SCALE_RUNNER names another logana-run.exe (the win64 one, say).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 count="${1:-10000}"
 work="${SCALE_DIR:-/tmp/zuvelo-scale}"
-runner="$root/build/win32/tools/logana_run/logana-run.exe"
+runner="${SCALE_RUNNER:-$root/build/win32/tools/logana_run/logana-run.exe}"
 gen="$root/build/bench/tools/mjlog_gen/mjlog-gen"
 dump="$root/build/bench/tools/mjlog_dump/mjlog-dump"
 wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
