@@ -1,39 +1,99 @@
 // Per-player report over every log of the log folder: a table on standard output and a
-// self-contained HTML page with charts.
+// self-contained HTML page with charts. Each log's figures are kept in the analysis cache, so
+// a second run over the same folder replays only the logs added since.
 // Usage: logana-run [options] player_report.js [HTML-FILE [TSV-FILE]]
 // JScript 3 (ES3): no JSON, no forEach, no Object.keys.
 
 var htmlPath = host.argCount > 0 ? host.arg(0) : "player_report.html";
 var tsvPath = host.argCount > 1 ? host.arg(1) : "";
 
-var stats = {};      // player name -> counters
+var stats = {};      // player name -> counters over all logs
 var order = [];      // names in first-seen order
 var seats = [];      // the four player objects of the current log
 var present = [];    // seat has a player
+var logStats = [];   // per seat, the counters of the current log
+var logName = "";
 var round = null;    // per-seat flags of the current hand
 
-function statsOf(name) {
+var kFields = ["games", "placeSum", "rounds", "reach", "tsumo", "ron", "dealIn", "called",
+               "syantenSum", "ready", "readyFuriten", "draws", "drawReady"];
+
+// Each log's counters go into the analysis cache under the log's name, so that the next run
+// replays only the logs it has not seen: "report1|", then per player the name and the
+// counters in kFields order, all joined by tabs; "%" and tab in names are percent-encoded.
+// A value of another form is not ours, and that log is replayed again.
+var kTag = "report1|";
+var cache = null;
+var fresh = 0, cached = 0;
+
+function newCounters() {
+  var c = {};
+  for (var k = 0; k < kFields.length; k++) c[kFields[k]] = 0;
+  return c;
+}
+
+function merge(name, c) {
   if (!stats.hasOwnProperty(name)) {
-    stats[name] = { games: 0, placeSum: 0, rounds: 0, reach: 0, tsumo: 0, ron: 0, dealIn: 0,
-                    called: 0, syantenSum: 0, ready: 0, readyFuriten: 0, draws: 0, drawReady: 0 };
+    stats[name] = newCounters();
     order.push(name);
   }
-  return stats[name];
+  var st = stats[name];
+  for (var k = 0; k < kFields.length; k++) st[kFields[k]] += c[kFields[k]];
+}
+
+function escapeName(name) {
+  return name.replace(/%/g, "%25").replace(/\t/g, "%09");
+}
+
+function encodeLog() {
+  var fields = [];
+  forPresent(function (s, c) {
+    fields.push(escapeName(seats[s].un));
+    for (var k = 0; k < kFields.length; k++) fields.push(c[kFields[k]]);
+  });
+  return kTag + fields.join("\t");
+}
+
+// Adds a cached log's counters; false, adding nothing, when the value is damaged.
+function mergeCached(value) {
+  var f = value.substring(kTag.length).split("\t"), width = kFields.length + 1;
+  if (f.length % width != 0) return false;
+  var players = [];
+  for (var i = 0; i < f.length; i += width) {
+    var c = {};
+    for (var k = 0; k < kFields.length; k++) {
+      c[kFields[k]] = +f[i + 1 + k];
+      if (isNaN(c[kFields[k]]) || f[i + 1 + k] == "") return false;
+    }
+    players.push([f[i].indexOf("%") >= 0 ? decodeURIComponent(f[i]) : f[i], c]);
+  }
+  for (var p = 0; p < players.length; p++) merge(players[p][0], players[p][1]);
+  return true;
 }
 
 function forPresent(fn) {
-  for (var s = 0; s < 4; s++) if (present[s]) fn(s, statsOf(seats[s].un));
+  for (var s = 0; s < 4; s++) if (present[s]) fn(s, logStats[s]);
 }
 
 var options = {
   Array: Array,
-  OnEnumLog: function (info) { return true; },
+  OnEnumLog: function (info) {
+    var value = cache.get(info.filetw);
+    if (value != null && value.indexOf(kTag) == 0 && mergeCached(value)) {
+      cached++;
+      return false;
+    }
+    return true;
+  },
   OnLogBegin: function (info, players) {
+    logName = info.filetw;
     seats = [];
     present = [];
+    logStats = [];
     for (var s = 0; s < 4; s++) {
       seats[s] = players[s];
       present[s] = players[s].un != "";
+      logStats[s] = newCounters();
     }
     forPresent(function (s, st) { st.games++; });
   },
@@ -56,12 +116,12 @@ var options = {
   OnNaki: function (who, m, type) {
     if (present[who] && (type == 0 || type == 1 || type == 5)) round[who].called = true;
   },
-  OnReach: function (who) { statsOf(seats[who].un).reach++; },
+  OnReach: function (who) { logStats[who].reach++; },
   OnAgari: function (who, t0, t1, t2, yaku, yakuman, ura, sc, pao, from) {
-    if (who == from) statsOf(seats[who].un).tsumo++;
+    if (who == from) logStats[who].tsumo++;
     else {
-      statsOf(seats[who].un).ron++;
-      statsOf(seats[from].un).dealIn++;
+      logStats[who].ron++;
+      logStats[from].dealIn++;
     }
   },
   OnRyuukyoku: function (type) {
@@ -89,7 +149,10 @@ var options = {
         if (theirs > mine || (theirs == mine && o < s)) place++;
       }
       st.placeSum += place;
+      merge(seats[s].un, st);
     });
+    cache.set(logName, encodeLog(), "");
+    fresh++;
   },
   OnAnalyzeEnd: function () { report(); }
 };
@@ -183,12 +246,10 @@ function html(names) {
 }
 
 function tsv(names) {
-  var keys = ["games", "placeSum", "rounds", "reach", "tsumo", "ron", "dealIn", "called",
-              "syantenSum", "ready", "readyFuriten", "draws", "drawReady"];
-  var out = "player\t" + keys.join("\t") + "\n";
+  var out = "player\t" + kFields.join("\t") + "\n";
   for (var i = 0; i < names.length; i++) {
     var row = [names[i]];
-    for (var k = 0; k < keys.length; k++) row.push(stats[names[i]][keys[k]]);
+    for (var k = 0; k < kFields.length; k++) row.push(stats[names[i]][kFields[k]]);
     out += row.join("\t") + "\n";
   }
   return out;
@@ -196,6 +257,7 @@ function tsv(names) {
 
 function report() {
   var names = sortedNames();
+  host.print("logs analysed: " + fresh + ", from the cache: " + cached);
   printTable(names);
   if (!host.writeFile(htmlPath, html(names))) host.exitCode = 5;
   else host.print("HTML report: " + htmlPath);
@@ -203,4 +265,5 @@ function report() {
 }
 
 var analyzer = external.mjCommand("CREATEINSTANCE::LOGANA1.0");
+cache = analyzer.cache;
 var started = analyzer.analyze(options);

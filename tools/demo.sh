@@ -10,7 +10,8 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target logana-run mjlog-gen
 
 demo="$(pwd)/build/demo"
-rm -rf "$demo/logs"
+# The report keeps per-log figures in the working folder's cache: start both afresh.
+rm -rf "$demo/logs" "$demo/work"
 mkdir -p "$demo/work"
 wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 bin="$(pwd)/build/win32/tools"
