@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The analyzer at scale, as a user runs it: N generated logs (default 10,000) through
 # logana-run of the 32-bit build under Wine.
-#   1. the player report (every per-move callback): time, logs/s, peak memory;
+#   1. the player report (every per-move callback) twice, the second from the cache: time,
+#      logs/s, peak memory;
 #   2. a script with log-level callbacks only, with the analyzer's profile from the trace;
 #   3. the caching script twice: the second run against the first;
 #   4. the native replay of the same files (mjlog-dump --summary of the bench build).
@@ -48,9 +49,14 @@ report() {  # what, logs, seconds, peak MB
 }
 
 rm -rf "$work/work"
-read -r t m < <(run --work "$(wine_path "$work/work")" --logs "$logs" \
-  "$(wine_path "$root/examples/player_report.js")" "$(wine_path "$work/report.html")")
-report "player report" "$count" "$t" "$m"
+report_first=0 report_second=0
+for pass in first second; do
+  read -r t m < <(run --work "$(wine_path "$work/work")" --logs "$logs" \
+    "$(wine_path "$root/examples/player_report.js")" "$(wine_path "$work/report.html")")
+  report "player report, $pass run" "$count" "$t" "$m"
+  eval "report_$pass=$t"
+done
+printf '    second / first = %.1f%%\n' "$(calc "100 * $report_second / $report_first")"
 
 cat >"$work/log_level.js" <<'EOF'
 var n = 0, a = external.mjCommand("CREATEINSTANCE::LOGANA1.0");
