@@ -20,19 +20,18 @@
 #include <vector>
 
 #include "bridge/com_apartment.h"
+#include "bridge/jscript_host_win.h"
 #include "host_windows.h"
 #include "logana/analyzer_object_win.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "net/service_address.h"
 #include "shell/settings_win.h"
-#include "support/jscript_host.h"
 #include "support/trace_listener.h"
 
 namespace zuvelo::bench {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::JScriptHost;
 using testing::TestHostWindow;
 using testing::TestMainWindow;
 

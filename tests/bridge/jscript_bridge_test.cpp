@@ -1,6 +1,6 @@
 // Native objects used by real JScript the way pages use them.
+#include "bridge/jscript_host_win.h"
 #include "bridge_test.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

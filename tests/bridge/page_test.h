@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "bridge/jscript_host_win.h"
 #include "bridge/variant.h"
 #include "host_windows.h"
-#include "support/jscript_host.h"
 #include "support/message_box_recorder.h"
 #include "support/trace_listener.h"
 

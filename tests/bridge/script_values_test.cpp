@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "bridge/jscript_host_win.h"
 #include "bridge/script_values.h"
 #include "bridge_test.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

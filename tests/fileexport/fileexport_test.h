@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "bridge/jscript_host_win.h"
 #include "bridge/variant.h"
 #include "fileexport/file_object_win.h"
 #include "fileexport/save_dialog_win.h"
-#include "support/jscript_host.h"
 #include "support/message_box_recorder.h"
 #include "support/trace_listener.h"
 

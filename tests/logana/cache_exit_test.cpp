@@ -6,10 +6,10 @@
 #include <string>
 
 #include "bridge/handle.h"
+#include "bridge/jscript_host_win.h"
 #include "logana/cache_object_win.h"
 #include "objects_test.h"
 #include "shell/temp_working_folder.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

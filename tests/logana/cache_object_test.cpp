@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "bridge/jscript_host_win.h"
 #include "objects_test.h"
 #include "shell/settings_win.h"
 #include "shell/temp_working_folder.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

@@ -2,8 +2,8 @@
 // the rules of a properties-only object, from JScript and through Invoke.
 #include "logana/log_info_object_win.h"
 
+#include "bridge/jscript_host_win.h"
 #include "objects_test.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

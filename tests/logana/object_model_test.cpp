@@ -5,13 +5,13 @@
 #include <functional>
 #include <memory>
 
+#include "bridge/jscript_host_win.h"
 #include "hand/tehai.h"
 #include "logana/cache_object_win.h"
 #include "logana/log_info_object_win.h"
 #include "logana/player_object_win.h"
 #include "logana/tehai_object_win.h"
 #include "objects_test.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

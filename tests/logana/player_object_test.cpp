@@ -6,10 +6,10 @@
 #include <span>
 #include <string>
 
+#include "bridge/jscript_host_win.h"
 #include "hand_codes.h"
 #include "objects_test.h"
 #include "replay/replay_log.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

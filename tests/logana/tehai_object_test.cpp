@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "bridge/jscript_host_win.h"
 #include "hand_codes.h"
 #include "objects_test.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::testing {
 namespace {

@@ -14,6 +14,7 @@
 
 #include "bridge/com_apartment.h"
 #include "bridge/external_object_win.h"
+#include "bridge/jscript_host_win.h"
 #include "net/service_address.h"
 #include "progress_line.h"
 #include "run_host_object_win.h"
@@ -22,7 +23,6 @@
 #include "shell/message_box_win.h"
 #include "shell/settings_win.h"
 #include "shell/use_wsock32.h"
-#include "support/jscript_host.h"
 
 namespace zuvelo::run {
 namespace {
@@ -96,7 +96,7 @@ class Run {
     std::fputs(line.c_str(), stderr);
   }
   bool GiveUp() const { return box_seen_ && ::GetTickCount() - box_tick_ > kWindDownMs; }
-  int ReportErrors(testing::JScriptHost& engine, HRESULT ran);
+  int ReportErrors(JScriptHost& engine, HRESULT ran);
 
   const RunnerOptions& options_;
   ProgressLine progress_;
@@ -108,7 +108,7 @@ class Run {
 };
 
 int Run::Execute(const std::wstring& script) {
-  testing::JScriptHost engine;
+  JScriptHost engine;
   com_ptr<IDispatchBrowserExternalImpl> external =
       IDispatchBrowserExternalImpl::Create(windows_.host());
   com_ptr<IDispatchRunHostImpl> host =
@@ -139,9 +139,9 @@ int Run::Execute(const std::wstring& script) {
   return failed != 0 ? failed : host->exit_code();
 }
 
-int Run::ReportErrors(testing::JScriptHost& engine, HRESULT ran) {
-  const std::vector<testing::ScriptError> errors = engine.TakeErrors();
-  for (const testing::ScriptError& error : errors) {
+int Run::ReportErrors(JScriptHost& engine, HRESULT ran) {
+  const std::vector<ScriptError> errors = engine.TakeErrors();
+  for (const ScriptError& error : errors) {
     std::fprintf(stderr, "logana-run: script error at line %lu: %s (hr=%08lX)\n",
                  static_cast<unsigned long>(error.line), ToUtf8(error.description).c_str(),
                  static_cast<unsigned long>(error.code));

@@ -1,12 +1,12 @@
 // JScript through IActiveScript/IActiveScriptParse: site, named items and error collection.
-#include "support/jscript_host.h"
+#include "bridge/jscript_host_win.h"
 
 #include <algorithm>
 #include <string>
 
 #include "bridge/bstr.h"
 
-namespace zuvelo::testing {
+namespace zuvelo {
 namespace {
 
 // Declared nowhere in the MinGW headers.
@@ -39,7 +39,7 @@ ScriptError ReadError(IActiveScriptError* error) {
 
 class JScriptHost::Site final : public IActiveScriptSite {
  public:
-  std::map<std::wstring, zuvelo::com_ptr<IDispatch>> items;
+  std::map<std::wstring, com_ptr<IDispatch>> items;
   std::vector<ScriptError> errors;
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -119,7 +119,7 @@ void JScriptHost::Close() {
 
 HRESULT JScriptHost::AddNamedItem(const wchar_t* name, IDispatch* object) {
   if (!ok()) return status_;
-  site_->items[name] = zuvelo::com_ptr<IDispatch>::copy_of(object);
+  site_->items[name] = com_ptr<IDispatch>::copy_of(object);
   return engine_->AddNamedItem(name, SCRIPTITEM_ISVISIBLE);
 }
 
@@ -144,14 +144,14 @@ HRESULT JScriptHost::Evaluate(std::wstring_view expression, VARIANT* result) {
   return hr;
 }
 
-zuvelo::com_ptr<IDispatch> JScriptHost::Global() {
-  zuvelo::com_ptr<IDispatch> global;
+com_ptr<IDispatch> JScriptHost::Global() {
+  com_ptr<IDispatch> global;
   if (ok()) engine_->GetScriptDispatch(nullptr, global.put());
   return global;
 }
 
 HRESULT JScriptHost::Call(const wchar_t* function, std::span<const VARIANT> args, VARIANT* result) {
-  zuvelo::com_ptr<IDispatch> global = Global();
+  com_ptr<IDispatch> global = Global();
   if (!global) return E_UNEXPECTED;
   LPOLESTR names[] = {const_cast<LPOLESTR>(function)};
   DISPID id = DISPID_UNKNOWN;
@@ -172,4 +172,4 @@ std::vector<ScriptError> JScriptHost::TakeErrors() {
   return taken;
 }
 
-}  // namespace zuvelo::testing
+}  // namespace zuvelo

@@ -1,4 +1,5 @@
-// A host for the platform's JScript engine, to run native script objects the way pages do.
+// A host for the platform's JScript engine that runs scripts against our automation objects
+// the way a page does: logana-run uses it, and the tests drive the objects through it.
 #pragma once
 
 #include <activscp.h>
@@ -12,7 +13,7 @@
 
 #include "bridge/com_ptr.h"
 
-namespace zuvelo::testing {
+namespace zuvelo {
 
 struct ScriptError {
   HRESULT code = S_OK;
@@ -39,7 +40,7 @@ class JScriptHost {
   // Evaluates one expression.
   HRESULT Evaluate(std::wstring_view expression, VARIANT* result);
   // The script's global object, which has the "Array" constructor and the script's functions.
-  [[nodiscard]] zuvelo::com_ptr<IDispatch> Global();
+  [[nodiscard]] com_ptr<IDispatch> Global();
   // Calls a global function with arguments in script order (first argument first).
   HRESULT Call(const wchar_t* function, std::span<const VARIANT> args, VARIANT* result);
   // Errors the engine reported since the last take.
@@ -52,9 +53,9 @@ class JScriptHost {
 
  private:
   HRESULT status_ = E_FAIL;
-  zuvelo::com_ptr<IActiveScript> engine_;
-  zuvelo::com_ptr<IActiveScriptParse> parser_;
+  com_ptr<IActiveScript> engine_;
+  com_ptr<IActiveScriptParse> parser_;
   Site* site_ = nullptr;  // owned through engine_ and one reference of ours
 };
 
-}  // namespace zuvelo::testing
+}  // namespace zuvelo
