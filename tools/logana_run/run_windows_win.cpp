@@ -47,15 +47,18 @@ RunWindows::~RunWindows() {
   if (main_) ::DestroyWindow(main_);  // takes the host with it
 }
 
+// One blocking GetMessage per message: every log costs the analyzer at least one step
+// message, and a wait-then-peek loop paid three calls into the system for each. The timer
+// wakes the loop to ask `stop` when no message comes.
 void RunWindows::PumpWhileAttached(const std::function<bool()>& stop) {
-  while (attached_.size() > 0 && !stop()) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
-    }
+  constexpr UINT kStopCheckMs = 50;
+  const UINT_PTR timer = ::SetTimer(main_, 1, kStopCheckMs, nullptr);
+  MSG message;
+  while (attached_.size() > 0 && !stop() && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
   }
+  if (timer != 0) ::KillTimer(main_, timer);
 }
 
 LRESULT CALLBACK RunWindows::MainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
