@@ -17,7 +17,7 @@ constexpr CLSID kJScript = {
 struct ExceptionTexts {
   explicit ExceptionTexts(const EXCEPINFO& info)
       : source(info.bstrSource), description(info.bstrDescription), help(info.bstrHelpFile) {}
-  zuvelo::unique_bstr source, description, help;
+  unique_bstr source, description, help;
 };
 
 ScriptError ReadError(IActiveScriptError* error) {
@@ -27,7 +27,7 @@ ScriptError ReadError(IActiveScriptError* error) {
     if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
     ExceptionTexts texts(info);
     out.code = info.scode;
-    out.description = std::wstring(zuvelo::bstr_view(texts.description.get()));
+    out.description = std::wstring(bstr_view(texts.description.get()));
   }
   DWORD context = 0;
   LONG column = 0;
