@@ -17,10 +17,12 @@ namespace zuvelo::testing {
 using NativeSocket = SOCKET;
 constexpr NativeSocket kNoSocket = INVALID_SOCKET;
 static void CloseSocket(NativeSocket s) { closesocket(s); }
+using AddressLength = int;
 #else
 using NativeSocket = int;
 constexpr NativeSocket kNoSocket = -1;
 static void CloseSocket(NativeSocket s) { close(s); }
+using AddressLength = socklen_t;
 #endif
 
 struct UdpListener::Impl {
@@ -62,7 +64,8 @@ UdpListener::~UdpListener() {
 
 bool UdpListener::ok() const { return impl_->socket != kNoSocket; }
 
-std::optional<std::string> UdpListener::Receive(std::chrono::milliseconds wait) {
+std::optional<std::string> UdpListener::Receive(std::chrono::milliseconds wait,
+                                                unsigned short* from) {
   if (!ok()) return std::nullopt;
   fd_set readable;
   FD_ZERO(&readable);
@@ -73,9 +76,22 @@ std::optional<std::string> UdpListener::Receive(std::chrono::milliseconds wait) 
   if (select(static_cast<int>(impl_->socket) + 1, &readable, nullptr, nullptr, &tv) <= 0)
     return std::nullopt;
   char buffer[65536];
-  int n = static_cast<int>(::recv(impl_->socket, buffer, sizeof buffer, 0));
+  sockaddr_in sender{};
+  AddressLength sender_size = sizeof sender;
+  int n = static_cast<int>(::recvfrom(impl_->socket, buffer, sizeof buffer, 0,
+                                      reinterpret_cast<sockaddr*>(&sender), &sender_size));
+  if (from != nullptr) *from = ntohs(sender.sin_port);
   if (n < 0) return std::nullopt;
   return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+bool UdpListener::AcceptOnlyFrom(unsigned short port) {
+  sockaddr_in sender{};
+  sender.sin_family = AF_INET;
+  sender.sin_port = htons(port);
+  sender.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return ok() &&
+         ::connect(impl_->socket, reinterpret_cast<const sockaddr*>(&sender), sizeof sender) == 0;
 }
 
 std::vector<std::string> UdpListener::Drain(std::chrono::milliseconds quiet) {

@@ -17,8 +17,14 @@ class UdpListener {
   UdpListener& operator=(const UdpListener&) = delete;
 
   [[nodiscard]] bool ok() const;
-  // One datagram exactly as received (zero byte included), or nothing within the wait.
-  std::optional<std::string> Receive(std::chrono::milliseconds wait = std::chrono::milliseconds(2000));
+  // One datagram exactly as received (zero byte included), or nothing within the wait;
+  // `from`, when given, gets the sender's port.
+  std::optional<std::string> Receive(
+      std::chrono::milliseconds wait = std::chrono::milliseconds(2000),
+      unsigned short* from = nullptr);
+  // From now on only datagrams sent from 127.0.0.1:`port`: other programs that trace to the
+  // same port meanwhile are dropped by the system.
+  bool AcceptOnlyFrom(unsigned short port);
   // Everything that arrives until the line is quiet for `quiet`.
   std::vector<std::string> Drain(std::chrono::milliseconds quiet = std::chrono::milliseconds(200));
 
