@@ -10,7 +10,6 @@
 //   tools/wine-run.sh <build>/bench/analyze_bench.exe P D
 //   python3 tests/net/http_test_server.py stop --pid-file Q
 #include <windows.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -53,20 +52,6 @@ var full = {Array: Array, OnEnumLog: accept, OnLogBegin: function () { ++logs; }
             OnSceneEnd: nothing, OnLogEnd: nothing};
 var scanOnly = {Array: Array, OnEnumLog: accept};
 )";
-
-std::string Gzip(const std::string& text) {
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
 
 // Log i of a run: one month folder per hundred logs, a distinct hour and id each.
 std::string LogName(int i) {
@@ -154,7 +139,8 @@ int Main(int argc, char** argv) {
   fs::create_directories(work);
   fs::current_path(work);
   std::vector<std::string> games;
-  for (int seed = 1; seed <= kGames; ++seed) games.push_back(Gzip(gen::GenerateGame(seed).text));
+  for (int seed = 1; seed <= kGames; ++seed)
+    games.push_back(gen::Gzip(gen::GenerateGame(seed).text));
 
   Bench bench;
   if (!bench.Ready()) {

@@ -2,7 +2,6 @@
 #include "run_logs.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <fstream>
 #include <map>
@@ -43,20 +42,6 @@ const gen::GeneratedGame& Game(std::uint64_t seed) {
   auto found = games.find(seed);
   if (found == games.end()) found = games.emplace(seed, gen::GenerateGame(seed)).first;
   return found->second;
-}
-
-std::string Gzip(const std::string& text) {
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
 }
 
 RunLogs::RunLogs() : logs_(work_.path() / "logs") {

@@ -19,7 +19,7 @@ namespace zuvelo::testing {
 
 // Generated games are made once per seed and kept for the program's life.
 [[nodiscard]] const gen::GeneratedGame& Game(std::uint64_t seed);
-[[nodiscard]] std::string Gzip(const std::string& text);
+using gen::Gzip;  // the bytes a log folder and the service hold
 
 class RunLogs {
  public:

@@ -2,7 +2,6 @@
 // against the generator's own record of the games it played.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -291,10 +290,7 @@ TEST(LoganaRun, PlaceholdersAreFetchedFromTheHomeAddress) {
   const fs::path served = fs::path(LOGANA_SERVER_DIR) / "served_logs";
   fs::create_directories(served);
   const fs::path served_log = served / (waiting.name + ".mjlog");
-  gzFile gz = gzopen(served_log.string().c_str(), "wb");
-  ASSERT_NE(gz, nullptr);
-  gzwrite(gz, waiting.text.data(), static_cast<unsigned>(waiting.text.size()));
-  gzclose(gz);
+  std::ofstream(served_log, std::ios::binary) << zuvelo::gen::Gzip(waiting.text);
   const std::string script =
       WinePath(WriteScript(scratch.path(),
                            "var n = 0, a = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"

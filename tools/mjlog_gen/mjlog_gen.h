@@ -70,6 +70,9 @@ struct GeneratedGame {
   return GenerateGame(seed, OptionsForSeed(seed));
 }
 
+// The log's bytes gzip-compressed (level 9), as the service and a user's log folder hold them.
+[[nodiscard]] std::string Gzip(const std::string& text);
+
 // "log/201102/<name>.mjlog" (with ".gz" never added: the extension stays ".mjlog").
 [[nodiscard]] std::string LogRelativePath(const std::string& name);
 

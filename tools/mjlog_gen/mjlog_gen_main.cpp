@@ -1,7 +1,5 @@
 // mjlog-gen: writes generated game logs under <out>/log/<yyyymm>/<name>.mjlog, gzip-compressed
 // as the service stores them, or plain with --plain.
-#include <zlib.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,15 +16,7 @@ void Usage() {
                "  writes K games from seeds N, N+1, ... (default 1 game, seed 1, DIR \".\")\n");
 }
 
-bool WriteGz(const std::string& path, const std::string& text) {
-  gzFile file = gzopen(path.c_str(), "wb9");
-  if (!file) return false;
-  const bool ok = gzwrite(file, text.data(), static_cast<unsigned>(text.size())) ==
-                  static_cast<int>(text.size());
-  return gzclose(file) == Z_OK && ok;
-}
-
-bool WritePlain(const std::string& path, const std::string& text) {
+bool WriteBytes(const std::string& path, const std::string& text) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
@@ -66,8 +56,7 @@ int main(int argc, char** argv) {
         std::filesystem::path(out) / zuvelo::gen::LogRelativePath(game.name);
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    const bool ok =
-        plain ? WritePlain(path.string(), game.text) : WriteGz(path.string(), game.text);
+    const bool ok = WriteBytes(path.string(), plain ? game.text : zuvelo::gen::Gzip(game.text));
     if (!ok) {
       std::fprintf(stderr, "mjlog-gen: cannot write %s\n", path.string().c_str());
       return 1;
