@@ -20,6 +20,7 @@
 #include "shell/mainthread_calls_win.h"
 #include "shell/settings_win.h"
 #include "shell/temp_working_folder.h"
+#include "support/com_test_environment.h"
 #include "support/message_box_recorder.h"
 #include "support/trace_listener.h"
 
@@ -40,13 +41,12 @@ TraceListener& TraceReceiver() {
   return receiver;
 }
 
-class Environment : public ::testing::Environment {
+// The common COM and sockets set-up, and the control hosting with our test double.
+class Environment : public ComTestEnvironment {
  public:
   void SetUp() override {
-    sockets_ = std::make_unique<WinsockSession>();
-    apartment_ = std::make_unique<ComApartment>();
-    ASSERT_TRUE(sockets_->ok());
-    ASSERT_TRUE(apartment_->ok());
+    ComTestEnvironment::SetUp();
+    if (::testing::Test::HasFatalFailure()) return;
     ASSERT_TRUE(InitControlHosting());
     ASSERT_NE(RegisterBrowserHostClass(::GetModuleHandleA(nullptr)), 0);
     registration_ = std::make_unique<BrowserDoubleRegistration>();
@@ -54,13 +54,10 @@ class Environment : public ::testing::Environment {
   }
   void TearDown() override {
     registration_.reset();
-    apartment_.reset();
-    sockets_.reset();
+    ComTestEnvironment::TearDown();
   }
 
  private:
-  std::unique_ptr<WinsockSession> sockets_;
-  std::unique_ptr<ComApartment> apartment_;
   std::unique_ptr<BrowserDoubleRegistration> registration_;
 };
 
