@@ -4,7 +4,11 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh || exit 1
-tools/wine-services.sh start
+if display=$(tools/wine-services.sh display); then
+  echo "=== Windows tests use X display $display"
+else
+  echo "=== no X display: the Windows tests that make windows will fail"
+fi
 trap 'tools/wine-services.sh stop' EXIT
 
 passed=0

@@ -14,6 +14,6 @@ esac
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LC_ALL=C # the 32-bit loader under qemu needs it
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export DISPLAY="${DISPLAY:-:99}"
-"$(dirname "$0")/wine-services.sh" start >/dev/null 2>&1
+DISPLAY=$("$(dirname "$0")/wine-services.sh" display 2>/dev/null)
+export DISPLAY
 exec "$loader" "$@"

@@ -12,7 +12,8 @@ probe="$2"
 wine_run="$3"
 out="$4"
 state="${ZUVELO_WINE_STATE:-/var/cache/zuvelo-wine}"
-export DISPLAY="${DISPLAY:-:99}"
+DISPLAY=$("$(dirname "$wine_run")/wine-services.sh" display) || exit 1
+export DISPLAY
 failures=0
 fail() {
   echo "FAIL: $*"

@@ -113,7 +113,12 @@ int Run::Execute(const std::wstring& script) {
       IDispatchBrowserExternalImpl::Create(windows_.host());
   com_ptr<IDispatchRunHostImpl> host =
       IDispatchRunHostImpl::Create(WideArgs(options_.args), stdout);
-  if (!windows_.ok() || !engine.ok() || !external || !host) {
+  if (!windows_.ok()) {
+    std::fprintf(stderr, "logana-run: cannot create its windows (error %lu)\n",
+                 static_cast<unsigned long>(windows_.error()));
+    return kScriptFailed;
+  }
+  if (!engine.ok() || !external || !host) {
     std::fprintf(stderr, "logana-run: cannot start the script engine (hr=%lX)\n",
                  static_cast<unsigned long>(engine.status()));
     return kScriptFailed;

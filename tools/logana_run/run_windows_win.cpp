@@ -38,9 +38,11 @@ RunWindows::RunWindows(std::function<void(const char*)> on_status)
   // Never shown: a top-level window only because the host must have a parent to send to.
   main_ = ::CreateWindowExA(0, kMainClass, "logana-run", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                             nullptr, ::GetModuleHandleA(nullptr), this);
-  if (main_ == nullptr) return;
-  host_ = ::CreateWindowExA(0, kHostClass, "host", WS_CHILD, 0, 0, 10, 10, main_, nullptr,
-                            ::GetModuleHandleA(nullptr), this);
+  if (main_ != nullptr) {
+    host_ = ::CreateWindowExA(0, kHostClass, "host", WS_CHILD, 0, 0, 10, 10, main_, nullptr,
+                              ::GetModuleHandleA(nullptr), this);
+  }
+  if (!ok()) error_ = ::GetLastError();
 }
 
 RunWindows::~RunWindows() {

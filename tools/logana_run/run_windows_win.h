@@ -21,6 +21,8 @@ class RunWindows {
   RunWindows& operator=(const RunWindows&) = delete;
 
   [[nodiscard]] bool ok() const { return main_ != nullptr && host_ != nullptr; }
+  // The system's error code when the windows could not be made (under Wine: no display).
+  [[nodiscard]] DWORD error() const { return error_; }
   [[nodiscard]] HWND host() const { return host_; }
   // What "GETSCRIPT" answers with: the engine's global object, which has "Array".
   void set_script(com_ptr<IDispatch> script) { script_ = std::move(script); }
@@ -38,6 +40,7 @@ class RunWindows {
   com_ptr<IDispatch> script_;
   HWND main_ = nullptr;
   HWND host_ = nullptr;
+  DWORD error_ = 0;
 };
 
 }  // namespace zuvelo::run
