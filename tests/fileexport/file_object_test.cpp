@@ -62,14 +62,6 @@ TEST_F(FileExportTest, OpenAsksTheDialogForTheChosenKindOfFile) {
   EXPECT_FALSE(writer_->is_open());
 }
 
-TEST_F(FileExportTest, JapaneseTitleReachesTheDialogInTheWritersCodePage) {
-  MakeWriter(932);
-  CancelDialogs();
-  EXPECT_EQ(Text(L"file.open('default', '.txt', '\u4fdd\u5b58')"), L"false");
-  ASSERT_EQ(dialogs_.size(), 1u);
-  EXPECT_EQ(dialogs_[0].title, "\x95\xdb\x91\xb6");  // the two kanji in Shift-JIS
-}
-
 TEST_F(FileExportTest, ArgumentFaultsShowNoDialog) {
   MakeWriter();
   ChooseFile("never.txt");
@@ -143,10 +135,12 @@ TEST_F(FileExportTest, WritesLandExactlyAsGiven) {
   }
 }
 
-TEST_F(FileExportTest, JapaneseTextIsWrittenInTheCodePage) {
+TEST_F(FileExportTest, TitleAndTextGoThroughTheWritersCodePage) {
   MakeWriter(932);
   ChooseFile("ja.html");
-  ASSERT_EQ(Text(L"file.open('default', '.html')"), L"true");
+  ASSERT_EQ(Text(L"file.open('default', '.html', '\u4fdd\u5b58')"), L"true");
+  ASSERT_EQ(dialogs_.size(), 1u);
+  EXPECT_EQ(dialogs_[0].title, "\x95\xdb\x91\xb6");  // the two kanji in Shift-JIS
   // Kanji and kana take two bytes each, ASCII one; Hangul is not in the code page.
   ASSERT_EQ(host_.Run(L"file.write('<b>\u65e5\u672c\u8a9e</b>\u3042\uff71');"
                       L"file.write('\ud55c!'); file.close();"),
@@ -163,8 +157,17 @@ TEST_F(FileExportTest, TheSystemCodePageIsTheDefault) {
   EXPECT_EQ(Contents("acp.txt"), expected) << "code page " << ::GetACP();
 }
 
-TEST_F(FileExportTest, OneFileAtATime) {
+TEST_F(FileExportTest, OneFileAtATimeAndOnlyAfterTheDialogChoseOne) {
   MakeWriter();
+  CancelDialogs();
+  EXPECT_EQ(Text(L"file.open('default', '.txt')"), L"false");
+  EXPECT_FALSE(writer_->is_open());
+  EXPECT_EQ(Attempt(L"file.write('x');"), ErrorNumber(STG_E_INVALIDFUNCTION));
+  {
+    std::ofstream old(PathOf("first.txt"), std::ios::binary);
+    old << "previous content";
+  }
+  dialogs_.clear();
   ChooseFile("first.txt");
   ASSERT_EQ(Text(L"file.open('default', '.txt')"), L"true");
   ASSERT_EQ(host_.Run(L"file.write('1');"), S_OK);
@@ -172,7 +175,7 @@ TEST_F(FileExportTest, OneFileAtATime) {
   EXPECT_EQ(Attempt(L"file.open('default', '.txt');"), ErrorNumber(STG_E_INVALIDFUNCTION));
   EXPECT_EQ(dialogs_.size(), 1u);
   ASSERT_EQ(host_.Run(L"file.write('2'); file.close(); file.close();"), S_OK);
-  EXPECT_EQ(Contents("first.txt"), "12");
+  EXPECT_EQ(Contents("first.txt"), "12");  // an existing file is emptied first
   EXPECT_FALSE(std::filesystem::exists(PathOf("second.txt")));
   // Closed again: a new file may follow, and a write without one fails.
   EXPECT_EQ(Attempt(L"file.write('3');"), ErrorNumber(STG_E_INVALIDFUNCTION));
@@ -180,26 +183,6 @@ TEST_F(FileExportTest, OneFileAtATime) {
   ASSERT_EQ(host_.Run(L"file.write('3'); file.close();"), S_OK);
   EXPECT_EQ(Contents("second.txt"), "3");
   EXPECT_EQ(Contents("first.txt"), "12");
-}
-
-TEST_F(FileExportTest, CancelLeavesTheWriterClosed) {
-  MakeWriter();
-  CancelDialogs();
-  EXPECT_EQ(Text(L"file.open('default', '.txt')"), L"false");
-  EXPECT_FALSE(writer_->is_open());
-  EXPECT_EQ(Attempt(L"file.write('x');"), ErrorNumber(STG_E_INVALIDFUNCTION));
-}
-
-TEST_F(FileExportTest, AnExistingFileIsEmptied) {
-  MakeWriter();
-  {
-    std::ofstream old(PathOf("old.txt"), std::ios::binary);
-    old << "previous content";
-  }
-  ChooseFile("old.txt");
-  ASSERT_EQ(Text(L"file.open('default', '.txt')"), L"true");
-  ASSERT_EQ(host_.Run(L"file.write('new'); file.close();"), S_OK);
-  EXPECT_EQ(Contents("old.txt"), "new");
 }
 
 TEST_F(FileExportTest, AFileThatCannotBeCreatedFailsWithoutAResult) {
