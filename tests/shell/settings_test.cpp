@@ -1,11 +1,8 @@
-// The settings file through the real profile functions in a temporary working folder: the
-// defaults without a file, writes that reach the file at once, edits that the next read sees,
-// buffer sizes, the log folder resolution and the layout of logs under the log folder.
+// The settings file through the real profile functions, the log folder and its layout.
 #include "shell/settings_win.h"
 
 #include <gtest/gtest.h>
 #include <knownfolders.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <fstream>
@@ -18,166 +15,94 @@
 namespace zuvelo {
 namespace {
 
-using testing::TempWorkingFolder;
-
-std::string FileText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteText(const std::filesystem::path& file, const std::string& text) {
-  std::ofstream(file, std::ios::binary) << text;
-}
-
 // The documents folder asked of the platform another way than the program asks.
-std::string DocumentsFolder() {
+std::string MyZuvelo() {
   PWSTR wide = nullptr;
-  std::string narrow;
-  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &wide))) {
-    char buffer[MAX_PATH] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, MAX_PATH, nullptr, nullptr);
-    narrow = buffer;
-  }
+  char narrow[MAX_PATH] = {};
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &wide)))
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, MAX_PATH, nullptr, nullptr);
   ::CoTaskMemFree(wide);
-  return narrow;
+  return narrow[0] ? std::string(narrow) + "\\My Zuvelo" : "";
 }
 
-bool IsReadOnly(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-}
-
-// Windows keeps the read-only attribute of a folder; Wine drops it, but shows a folder that
-// its owner may not write to as read-only, which a DACL granting only reading makes.
-bool MakeReadOnlyFolder(const std::string& path) {
-  if (::CreateDirectoryA(path.c_str(), nullptr) &&
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) && IsReadOnly(path)) {
-    return true;
-  }
-  ::RemoveDirectoryA(path.c_str());
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(
-          "D:P(A;OICI;GRGX;;;WD)", SDDL_REVISION_1, &descriptor, nullptr)) {
-    return false;
-  }
-  SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-  ::CreateDirectoryA(path.c_str(), &security);
-  ::LocalFree(descriptor);
-  return IsReadOnly(path);
-}
-
-class SettingsTest : public ::testing::Test {
- protected:
-  TempWorkingFolder folder_;
-  const std::filesystem::path file_ = folder_ / "config.ini";
-};
-
-TEST_F(SettingsTest, WithoutAFileEveryKeyReadsItsDefaultAndNothingIsMade) {
+// Nothing is kept between reads. The shell reads at most 259 characters, script 1023.
+TEST(SettingsTest, KeysReadTheirDefaultsUntilWrittenAndTheFileAsItIsNow) {
+  const testing::TempWorkingFolder folder;
+  const auto text = [] {
+    std::ifstream in("config.ini", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
   EXPECT_EQ(LogPathSetting(), "");
   EXPECT_EQ(GameHomeSetting(), std::string(kHomeAddress) + "0/");
   EXPECT_EQ(ScriptHomeSetting(), std::string(kHomeAddress) + "1/script/");
   EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"");
-  const std::string documents = DocumentsFolder();
-  ASSERT_FALSE(documents.empty());
-  EXPECT_EQ(ResolveLogFolder(), documents + "\\My Zuvelo");
-  EXPECT_FALSE(std::filesystem::exists(file_));
-}
+  ASSERT_FALSE(MyZuvelo().empty());
+  EXPECT_EQ(ResolveLogFolder(), MyZuvelo());
+  EXPECT_FALSE(std::filesystem::exists("config.ini")) << "reading makes no file";
 
-TEST_F(SettingsTest, WritesReachTheFileAtOnceAndEditsOfTheFileCountAtTheNextRead) {
   WriteGameHomeSetting("http://game.example/0/");
   WriteScriptHomeSetting("http://script.example/1/");
   WriteLogPathSetting("C:\\logs");
-  const std::string text = FileText(file_);
+  WriteScriptSetting(L"STATUS", L"SCRIPT_INFO", L"a=1; b=\"two\"");
   for (const char* line : {"[STATUS]", "GAME_HOME=http://game.example/0/",
                            "SCRIPT_HOME=http://script.example/1/", "[LOG]", "PATH=C:\\logs"}) {
-    EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    EXPECT_NE(text().find(line), std::string::npos) << line << " in\n" << text();
   }
   EXPECT_EQ(GameHomeSetting(), "http://game.example/0/");
   EXPECT_EQ(ScriptHomeSetting(), "http://script.example/1/");
   EXPECT_EQ(LogPathSetting(), "C:\\logs");
   EXPECT_EQ(ReadScriptSetting(L"LOG", L"PATH"), L"C:\\logs");
+  EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"a=1; b=\"two\"");
+  WriteScriptSetting(L"STATUS", L"SCRIPT_INFO", nullptr);
+  EXPECT_EQ(text().find("SCRIPT_INFO"), std::string::npos) << text();
+  EXPECT_EQ(GameHomeSetting(), "http://game.example/0/");
 
-  // Someone edits the file: nothing was kept from before.
-  WriteText(file_, "[STATUS]\r\nGAME_HOME=http://edited.example/\r\nSCRIPT_INFO=page data\r\n");
+  std::ofstream("config.ini")
+      << "[STATUS]\nGAME_HOME=http://edited.example/\nSCRIPT_INFO=page data\n";
   EXPECT_EQ(GameHomeSetting(), "http://edited.example/");
   EXPECT_EQ(ScriptHomeSetting(), std::string(kHomeAddress) + "1/script/");
   EXPECT_EQ(LogPathSetting(), "");
   EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"page data");
-}
-
-TEST_F(SettingsTest, ScriptWritesKeepTheTextAndANullValueRemovesTheKey) {
-  WriteScriptSetting(L"STATUS", L"SCRIPT_INFO", L"a=1; b=\"two\"");
-  EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"a=1; b=\"two\"");
-  WriteGameHomeSetting("http://game.example/");
-  WriteScriptSetting(L"STATUS", L"SCRIPT_INFO", nullptr);
-  EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"");
-  EXPECT_EQ(FileText(file_).find("SCRIPT_INFO"), std::string::npos) << FileText(file_);
-  EXPECT_EQ(GameHomeSetting(), "http://game.example/");
-}
-
-TEST_F(SettingsTest, ShellReadsStopAt259CharactersAndScriptReadsAt1023) {
-  const std::string long_value(1500, 'v');
-  WriteText(file_, "[STATUS]\r\nGAME_HOME=" + long_value + "\r\n");
-  EXPECT_EQ(GameHomeSetting(), long_value.substr(0, 259));
+  std::ofstream("config.ini") << "[STATUS]\nGAME_HOME=" << std::string(1500, 'v') << "\n";
+  EXPECT_EQ(GameHomeSetting(), std::string(259, 'v'));
   EXPECT_EQ(ReadScriptSetting(L"STATUS", L"GAME_HOME"), std::wstring(1023, L'v'));
 }
 
-TEST_F(SettingsTest, LogFolderIsThePathSettingOnlyWhenItIsAUsableFolder) {
-  const std::string usable = (folder_ / "usable").string();
-  const std::string read_only = (folder_ / "read-only").string();
-  const std::string file = (folder_ / "a-file").string();
+TEST(SettingsTest, LogFolderIsThePathSettingOnlyWhenItIsAUsableFolder) {
+  const testing::TempWorkingFolder folder;
+  const std::string usable = (folder / "usable").string(), file = (folder / "a-file").string();
+  const std::string fallback = MyZuvelo();
   std::filesystem::create_directory(usable);
-  ASSERT_TRUE(MakeReadOnlyFolder(read_only));
-  WriteText(file, "not a folder");
-  const std::string fallback = DocumentsFolder() + "\\My Zuvelo";
-  struct Case {
-    std::string path;
-    std::string resolved;
-  };
-  const Case cases[] = {
-      {usable, usable}, {usable + "\\", usable + "\\"},   {read_only, fallback},
-      {file, fallback}, {usable + "\\missing", fallback}, {"", fallback},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    WriteLogPathSetting(c.path.c_str());
-    EXPECT_EQ(ResolveLogFolder(), c.resolved);
-    EXPECT_EQ(IsUsableFolder(c.path), c.resolved == c.path);
+  std::ofstream(file) << "not a folder";
+  const std::pair<std::string, std::string> cases[] = {{usable, usable},
+                                                       {usable + "\\", usable + "\\"},
+                                                       {file, fallback},
+                                                       {usable + "\\missing", fallback},
+                                                       {"", fallback}};
+  for (const auto& [path, resolved] : cases) {
+    SCOPED_TRACE(path);
+    WriteLogPathSetting(path.c_str());
+    EXPECT_EQ(ResolveLogFolder(), resolved);
+    EXPECT_EQ(IsUsableFolder(path), resolved == path);
   }
-  ::SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// The month folder is the decimal value of the first six characters of the name.
 TEST(LogLayout, LogsLieInMonthFoldersUnderLog) {
-  struct Case {
-    const char* folder;
-    const char* name;
-    const char* path;
-  };
-  const Case cases[] = {
-      {"C:\\logs", "2015071412gm-0009-0000-0a1b2c3d&tw=0",
-       "C:\\logs\\log\\201507\\2015071412gm-0009-0000-0a1b2c3d&tw=0.mjlog"},
-      {"C:\\", "20150714gm-00e1-0217-0a1b2c3d&tw=3",
-       "C:\\log\\201507\\20150714gm-00e1-0217-0a1b2c3d&tw=3.mjlog"},
-      // The folder is the decimal value of the first six characters.
+  const char* const cases[][3] = {
+      {"C:\\logs", "2015071412gm-0009&tw=0", "C:\\logs\\log\\201507\\2015071412gm-0009&tw=0.mjlog"},
+      {"C:\\", "20150714gm-00e1", "C:\\log\\201507\\20150714gm-00e1.mjlog"},
       {"D:\\m", "000123gm", "D:\\m\\log\\123\\000123gm.mjlog"},
       {"D:\\m", "2015x7gm", "D:\\m\\log\\2015\\2015x7gm.mjlog"},
       {"D:\\m", "gm-0009", "D:\\m\\log\\0\\gm-0009.mjlog"},
       {"D:\\m", "2015", "D:\\m\\log\\2015\\2015.mjlog"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(LogFilePath(c.folder, c.name), c.path);
-  }
+  for (const auto& c : cases) EXPECT_EQ(LogFilePath(c[0], c[1]), c[2]) << c[1];
   EXPECT_EQ(LogRootFolder("C:\\logs"), "C:\\logs\\log");
   EXPECT_EQ(LogMonthFolder("C:\\logs\\", "201512"), "C:\\logs\\log\\201512");
-}
-
-// In a double-byte code page 0x5C can be the second byte of a character; only a backslash of
-// its own ends a folder.
-TEST(LogLayout, ABackslashThatIsPartOfACharacterIsNoSeparator) {
+  // In a double-byte code page 0x5C can be the second byte of a character: no separator.
   const std::string folder = "C:\\\x95\x5C";
-  const std::string expected = ::IsDBCSLeadByte(0x95) ? folder + "\\log" : folder + "log";
-  EXPECT_EQ(LogRootFolder(folder), expected);
+  EXPECT_EQ(LogRootFolder(folder), folder + (::IsDBCSLeadByte(0x95) ? "\\log" : "log"));
 }
 
 }  // namespace

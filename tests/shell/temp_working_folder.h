@@ -1,6 +1,5 @@
-// A fresh temporary folder made the working folder for as long as it lives, so that the
-// program's relative files ("./config.ini", "00.dat") land there. The previous working folder
-// comes back and the folder goes, with everything in it, at the end.
+// A fresh temporary folder, current while it lives so that relative files ("./config.ini",
+// "00.dat") land there; then the previous folder is current again and this one goes.
 #pragma once
 
 #include <windows.h>
@@ -15,10 +14,9 @@ class TempWorkingFolder {
  public:
   TempWorkingFolder() : previous_(std::filesystem::current_path()) {
     static int made = 0;
-    const auto base = std::filesystem::temp_directory_path();
+    const std::string stem = "zuvelo-work-" + std::to_string(::GetCurrentProcessId()) + "-";
     do {
-      path_ = base / ("zuvelo-work-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                      std::to_string(++made));
+      path_ = std::filesystem::temp_directory_path() / (stem + std::to_string(++made));
     } while (!std::filesystem::create_directory(path_));
     std::filesystem::current_path(path_);
   }
@@ -29,13 +27,11 @@ class TempWorkingFolder {
   }
   TempWorkingFolder(const TempWorkingFolder&) = delete;
   TempWorkingFolder& operator=(const TempWorkingFolder&) = delete;
-
   [[nodiscard]] const std::filesystem::path& path() const { return path_; }
   [[nodiscard]] std::filesystem::path operator/(const char* name) const { return path_ / name; }
 
  private:
-  std::filesystem::path previous_;
-  std::filesystem::path path_;
+  std::filesystem::path previous_, path_;
 };
 
 }  // namespace zuvelo::testing
