@@ -1,16 +1,14 @@
 // Whole runs from real JScript over a temporary log folder of generated logs, with placeholders
 // fetched from the loopback test server: status texts, callbacks and their arguments, filters,
-// order, stop, and every way a run ends early.
+// and ways a run ends early.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <optional>
-#include <thread>
 
 #include "analyzer_test.h"
 #include "bridge/external_object_win.h"
 #include "logana/logana_cache.h"
+#include "logana/worker_status_win.h"
 #include "net/service_address.h"
 #include "run_logs.h"
 
@@ -27,11 +25,16 @@ function options(extra) {
   for (var k in extra) o[k] = extra[k];
   return o;
 }
-function fresh() { return external.mjCommand('CREATEINSTANCE::LOGANA1.0'); }
 function noteName(info) { seen.push(info.filetw); }
 )";
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Join(const Lines& names) {
+  std::string joined;
+  for (const std::string& n : names) joined += (joined.empty() ? "" : "|") + n;
+  return joined;
+}
 
 class AnalyzeRunTest : public AnalyzerTest {
  protected:
@@ -53,13 +56,16 @@ class AnalyzeRunTest : public AnalyzerTest {
     ASSERT_EQ(Attempt(analyzer + L".analyze(" + options + L");"), L"ok");
     ASSERT_TRUE(PumpUntil([&] { return main_.attached().size() == 0; })) << "no detach";
   }
-  // The same on a new analyzer, which script keeps in `current` (a run that ended early leaves
-  // its analyzer spent).
-  void AnalyzeOnANewAnalyzer(const std::wstring& options) {
-    ASSERT_EQ(script_.Run(L"var current = fresh();"), S_OK);
-    Analyze(options, L"current");
+  // Games 1..count as "201507010<n>gm-0009-0000-0000000<n>&tw=0", newest last.
+  Lines WriteGames(int count) {
+    Lines names;
+    for (int n = 1; n <= count; ++n) {
+      const std::string digit(1, static_cast<char>('0' + n));
+      names.push_back(LogName("201507010" + digit, "0000000" + digit));
+      logs_.WriteGame(names.back(), static_cast<std::uint64_t>(n));
+    }
+    return names;
   }
-
   Lines Statuses() {
     Lines texts;
     for (const ReceivedCommand& c : main_.TakeCommands()) {
@@ -67,22 +73,10 @@ class AnalyzeRunTest : public AnalyzerTest {
     }
     return texts;
   }
-
-  std::string Seen() {
-    const std::wstring seen = Text(L"seen.join('|')");
+  std::string Seen(const wchar_t* sort = L"") {
+    const std::wstring seen = Text(L"seen" + std::wstring(sort) + L".join('|')");
     return std::string(seen.begin(), seen.end());
   }
-
-  // The one box the run ended with: the worker's, owned by the host window, error icon.
-  void ExpectWorkerBox(const std::string& text) {
-    const std::vector<MessageBoxCall> boxes = boxes_.Take();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, text);
-    EXPECT_EQ(boxes[0].owner, host_.hwnd());
-    EXPECT_FALSE(boxes[0].caption.has_value());
-    EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR));
-  }
-
   // A callback's failure ends its step with "ERROR(<step>) hr=<failure> <log name>". The failure
   // is whatever the engine made of the throw; the trace line, when it arrived (it is UDP),
   // must agree with it.
@@ -109,68 +103,24 @@ class AnalyzeRunTest : public AnalyzerTest {
   com_ptr<IDispatchBrowserExternalImpl> external_;
 };
 
-std::string Join(const Lines& names) {
-  std::string joined;
-  for (const std::string& n : names) joined += (joined.empty() ? "" : "|") + n;
-  return joined;
-}
-
 TEST_F(AnalyzeRunTest, StatusTextsOfARunThatDownloadsAPlaceholder) {
-  const std::string first = LogName("2015071401", "0009", "0000", "00000001");
-  const std::string second = LogName("2015071402", "0009", "0000", "00000002");
-  const std::string waiting = LogName("2015071403", "0009", "0000", "00000003");
-  logs_.WriteGame(first, 1);
-  logs_.WriteGame(second, 2);
-  const std::string placeholder = logs_.Placeholder(waiting);
-  const std::string log = Gzip(Game(3).text);
-  served_.Put(waiting, log);
+  Lines names = WriteGames(2);
+  names.push_back(LogName("2015070103", "00000003"));
+  const std::string placeholder = logs_.Placeholder(names[2]);
+  served_.Put(names[2], Gzip(Game(3).text));
 
   Analyze(L"options({OnLogBegin: noteName})");
   EXPECT_EQ(Statuses(),
-            (Lines{"Scanning ... log", "Scanning ... 201507", "Downloading 1/1 " + waiting,
+            (Lines{"Scanning ... log", "Scanning ... 201507", "Downloading 1/1 " + names[2],
                    "Analyzing 0/3", "Analyzing 1/3", "Analyzing 2/3", "done"}));
-  EXPECT_EQ(Seen(), Join({waiting, second, first}));  // newest first
-  EXPECT_EQ(ReadAll(placeholder), log);
-  EXPECT_FALSE(std::filesystem::exists(placeholder + ".part"));
-  const Lines lines = Masked();
-  for (const char* line :
-       {"nDownload=1 vLogList=3\r\n", "vLogList=3\r\n", "files=3 time=#ms\r\n"}) {
-    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
-  }
+  EXPECT_EQ(Seen(), Join({names[2], names[1], names[0]}));  // newest first
+  EXPECT_EQ(ReadAll(placeholder), Gzip(Game(3).text));
   EXPECT_EQ(Text(L"ana.nTotal + ',' + ana.nProgress"), L"3,3");
   EXPECT_TRUE(boxes_.Take().empty());
 }
 
-TEST_F(AnalyzeRunTest, AStopDuringTheScanEndsItAndStillGivesTheFinalStep) {
-  for (const char* month : {"201505", "201506", "201507"}) {
-    for (const char* id : {"00000001", "00000002", "00000003"}) {
-      logs_.WriteGame(LogName(std::string(month) + "0112", "0009", "0000", id), 1);
-    }
-  }
-  logs_.Placeholder(LogName("2015070112", "0009", "0000", "00000004"));  // never fetched
-  Analyze(
-      LR"(options({
-    OnEnumLog: function (info) { seen.push(info.file); ana.stop(); return true; },
-    OnLogBegin: function () { seen.push('replayed'); },
-    OnAnalyzeEnd: function () { seen.push('end'); }}))");
-  // Each folder still pending is opened, but its first entry is "." and its listing stops
-  // there: only the log the stop came from is offered.
-  EXPECT_EQ(Text(L"seen.length"), L"2");
-  EXPECT_EQ(Text(L"seen[1]"), L"end");
-  EXPECT_EQ(Statuses(), (Lines{"Scanning ... log", "Scanning ... 201505", "Scanning ... 201506",
-                               "Scanning ... 201507", "done"}));
-  EXPECT_EQ(Text(L"ana.nTotal + ',' + ana.nProgress"), L"1,1");
-  EXPECT_TRUE(boxes_.Take().empty());
-  EXPECT_FALSE(analyzer_->thread_recorded());
-}
-
 TEST_F(AnalyzeRunTest, AScriptErrorInOnTsumoDuringTheThirdLogEndsTheRun) {
-  Lines names;
-  for (int hour = 1; hour <= 5; ++hour) {
-    names.push_back(LogName("201507010" + std::to_string(hour), "0009", "0000",
-                            "0000000" + std::to_string(hour)));
-    logs_.WriteGame(names.back(), static_cast<std::uint64_t>(hour));
-  }
+  const Lines names = WriteGames(5);
   ASSERT_EQ(script_.Run(L"var logs = 0;"), S_OK);
   Analyze(
       LR"(options({
@@ -191,10 +141,7 @@ TEST_F(AnalyzeRunTest, AScriptErrorInOnTsumoDuringTheThirdLogEndsTheRun) {
 }
 
 TEST_F(AnalyzeRunTest, AFailingOnEnumLogEndsTheRun) {
-  const std::string first = LogName("2015070101", "0009", "0000", "00000001");
-  const std::string second = LogName("2015070102", "0009", "0000", "00000002");
-  logs_.WriteGame(first, 1);
-  logs_.WriteGame(second, 2);
+  const Lines names = WriteGames(2);
   Trace();
   Analyze(
       LR"(options({OnLogBegin: noteName, OnAnalyzeEnd: noteName,
@@ -203,10 +150,10 @@ TEST_F(AnalyzeRunTest, AFailingOnEnumLogEndsTheRun) {
   // The listing order is the platform's; the status names the file whose offer failed. Nothing
   // is replayed and OnAnalyzeEnd is not called.
   const std::string offered = Seen();
-  ASSERT_TRUE(offered == first || offered == second) << offered;
+  ASSERT_TRUE(offered == names[0] || offered == names[1]) << offered;
   Lines statuses = Statuses();
   ASSERT_FALSE(statuses.empty());
-  ExpectFailureStatus(statuses.back(), 1, offered == first ? second : first);
+  ExpectFailureStatus(statuses.back(), 1, offered == names[0] ? names[1] : names[0]);
   statuses.pop_back();
   EXPECT_EQ(statuses, (Lines{"Scanning ... log", "Scanning ... 201507"}));
   EXPECT_TRUE(analyzer_->thread_recorded());
@@ -222,189 +169,75 @@ TEST_F(AnalyzeRunTest, WithoutAnArrayConstructorListsArriveEmpty) {
   EXPECT_EQ(Statuses().back(), "done");
 }
 
-TEST_F(AnalyzeRunTest, FiveFailedDownloadsEndTheRun) {
-  Lines names;
-  Lines paths;
-  for (int hour = 1; hour <= 7; ++hour) {
-    names.push_back(LogName("201507010" + std::to_string(hour), "0009", "0000",
-                            "0000000" + std::to_string(hour)));
-    paths.push_back(logs_.Placeholder(names.back()));
-  }
-  const std::string log = Gzip(Game(1).text);
-  served_.Put(names[0], log);  // the first one is there; the next five are not
-  Analyze(L"options({OnLogBegin: noteName})");
-
-  std::string failed = "DOWNLOAD FAILED\r\n";
-  for (int i = 1; i <= 5; ++i) failed += paths[i] + "\r\n";
-  ExpectWorkerBox(failed);
-  Lines expected = {"Scanning ... log", "Scanning ... 201507"};
-  for (int i = 0; i < 6; ++i) {
-    expected.push_back("Downloading " + std::to_string(7 - i) + "/7 " + names[i]);
-  }
-  EXPECT_EQ(Statuses(), expected);
-  EXPECT_EQ(ReadAll(paths[0]), log);  // filled before the failures, and kept
-  for (int i = 1; i < 7; ++i) EXPECT_EQ(std::filesystem::file_size(paths[i]), 0u) << i;
-  EXPECT_EQ(Seen(), "");
-}
-
-TEST_F(AnalyzeRunTest, ABodyThatIsNoGzipLogEndsTheRun) {
-  const struct {
-    std::string body;
-    const char* message;
-  } cases[] = {
-      {std::string("\x1F\x8B\x08\0\0\0\0\0\0", 9), "INVALID LOG FORMAT\r\n"},
-      {Game(1).text, "INVALID LOG FORMAT\r\n"},
-      {"", "EMPTY LOG FILE\r\n"},
-  };
-  int n = 0;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(n);
-    const std::string name = LogName("2015070112", "0009", "0000", "0000000" + std::to_string(++n));
-    const std::string path = logs_.Placeholder(name);
-    served_.Put(name, c.body);
-    AnalyzeOnANewAnalyzer(L"options({OnLogBegin: noteName})");
-    ExpectWorkerBox(c.message + path);
-    EXPECT_EQ(std::filesystem::file_size(path), 0u);
-    EXPECT_EQ(Statuses().back(), "Downloading 1/1 " + name);
-    std::filesystem::remove(path);
-  }
-  EXPECT_EQ(Seen(), "");
-}
-
-TEST_F(AnalyzeRunTest, OrderByNameTimeThenCreationTimeBothWays) {
-  const std::string same_hour_first = LogName("2015071412", "0009", "0000", "0000000a");
-  const std::string same_hour_later = LogName("2015071412", "0009", "0000", "0000000b");
-  const std::string next_day = LogName("2015071509", "0009", "0000", "0000000c");
-  const std::string undated = "abcdefghijgm-0009-0000-0000000d&tw=0";
-  logs_.WriteGame(next_day, 1);
-  logs_.WriteGame(undated, 2);
-  logs_.WriteGame(same_hour_first, 3);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a later creation time
-  logs_.WriteGame(same_hour_later, 4);
-
-  Analyze(L"options({OnLogBegin: noteName, sortAs: 'CTimeAscent'})");
-  EXPECT_EQ(Seen(), Join({undated, same_hour_first, same_hour_later, next_day}));
-  ASSERT_EQ(script_.Run(L"seen = [];"), S_OK);
-  Analyze(L"options({OnLogBegin: noteName})");  // descending by default
-  EXPECT_EQ(Seen(), Join({next_day, same_hour_later, same_hour_first, undated}));
-  main_.TakeCommands();
-}
-
+// Whatever the listing order, two of the answers accept; a placeholder whose offer returns
+// nothing is neither fetched (it is not served) nor replayed.
 TEST_F(AnalyzeRunTest, OnEnumLogAcceptsWithTrueOrANonZeroInteger) {
-  const struct {
-    const wchar_t* answer;
-    bool accepted;
-  } cases[] = {
-      {L"true", true},   {L"1", true},       {L"-7", true},   {L"'1'", false},
-      {L"false", false}, {L"0", false},      {L"1.5", false}, {L"undefined", false},
-      {L"null", false},  {L"'none'", false},  // 'none': the callback returns nothing
-  };
-  std::wstring answers = L"var answers = {};";
-  Lines accepted;
-  int n = 0;
-  for (const auto& c : cases) {
-    const std::string name =
-        LogName("2015070112", "0009", "0000", "000000" + std::to_string(10 + n++));
-    logs_.WriteGame(name, 1);
-    answers += L"answers['" + Wide(name) + L"'] = " + c.answer + L";";
-    if (c.accepted) accepted.push_back(name);
-  }
-  // A rejected placeholder is neither fetched (it is not served) nor replayed.
-  const std::string rejected = LogName("2015070112", "0009", "0000", "00000099");
-  logs_.Placeholder(rejected);
-  answers += L"answers['" + Wide(rejected) + L"'] = false;";
-  ASSERT_EQ(script_.Run(answers), S_OK);
+  for (int n = 10; n < 16; ++n)
+    logs_.WriteGame(LogName("2015070112", "000000" + std::to_string(n)), 1);
+  logs_.Placeholder(LogName("2015070112", "00000099"));
+  ASSERT_EQ(script_.Run(L"var answers = [true, -7, '1', 0, 1.5, false], offers = 0;"), S_OK);
   Analyze(
       LR"(options({OnLogBegin: noteName, OnEnumLog: function (info) {
-    var a = answers[info.filetw];
-    if (a !== 'none') return a;
+    if (info.filetw.charAt(30) != '9') return answers[offers++];
   }}))");
-  const std::wstring replayed = Text(L"seen.sort().join('|')");
-  std::sort(accepted.begin(), accepted.end());
-  EXPECT_EQ(std::string(replayed.begin(), replayed.end()), Join(accepted));
+  EXPECT_EQ(Text(L"offers + ',' + seen.length"), L"6,2");
   EXPECT_TRUE(boxes_.Take().empty());
   EXPECT_EQ(Statuses().back(), "done");
 }
 
-TEST_F(AnalyzeRunTest, TheScanOffersOnlyLogsOfTheWantedGameTypes) {
-  const struct {
-    const wchar_t* filters;
-    const char* offered;  // of the types 0009, 00a9 and 0041, sorted
-  } cases[] = {
-      {L"{}", "0009|0041|00a9"},
-      {L"{enumMatchMask: 0xA0, enumMatch: 0xA0}", "00a9"},
-      {L"{enumSkipMask: 0xA0, enumSkip: 0xA0}", "0009|0041"},
-      {L"{enumSkipMask: 0x08, enumSkip: 0x00, enumMatchMask: 0x01, enumMatch: 0x01}", "0009|00a9"},
-      {L"{enumLobbyID: 7}", "0009|0041|00a9"},  // lobbies filter only the cache
-  };
-  int n = 0;
-  for (const char* type : {"0009", "00a9", "0041"}) {
-    logs_.WriteGame(
-        LogName("201507011" + std::to_string(n), type, "0000", "0000000" + std::to_string(n)), 1);
-    ++n;
-  }
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.filters);
-    ASSERT_EQ(script_.Run(L"seen = []; var o = options(" + std::wstring(c.filters) +
-                          L"); o.OnEnumLog = function (info) {"
-                          L"  seen.push(info.filetw.substr(13, 4)); return false; };"),
-              S_OK);
-    Analyze(L"o");
-    EXPECT_EQ(Text(L"seen.sort().join('|')"), Wide(c.offered));
-  }
-  main_.TakeCommands();
-}
-
-TEST_F(AnalyzeRunTest, TheCacheEnumerationWithItsFilters) {
-  const std::string plain = LogName("2015070101", "0009", "0000", "0000c001");
-  const std::string other_type = LogName("2015070102", "00a9", "0000", "0000c002");
-  const std::string other_lobby = LogName("2015070103", "0009", "1234", "0000c003");
+// The scan offers only logs of the wanted game types; the cache enumeration filters by type,
+// lobby and player, and offers keys that are no log name unfiltered.
+TEST_F(AnalyzeRunTest, TheFiltersOfTheScanAndOfTheCacheEnumeration) {
+  const Lines names = {LogName("2015070101", "0000c001"), LogName("2015070102", "0000c002", "00a9"),
+                       LogName("2015070103", "0000c003", "0041", "1234")};
   LogAnaCache& store = LogAnaCache::Instance();
   store.Clear();
-  store.Put(std::u16string(plain.begin(), plain.end()), u"1", u"p1");
-  store.Put(std::u16string(other_type.begin(), other_type.end()), u"2", u"p2");
-  store.Put(std::u16string(other_lobby.begin(), other_lobby.end()), u"3", u"p1");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    logs_.WriteGame(names[i], 1);
+    store.Put(std::u16string(names[i].begin(), names[i].end()), u"v", i == 1 ? u"p2" : u"p1");
+  }
   store.Put(u"#note", u"4", u"p1");
-  const std::string note = "#note:1";  // not a log name: the key alone, never type-filtered
-  auto offer = [](const std::string& name, int type, int lobby) {
-    return name + ":2:" + std::to_string(type) + ":" + std::to_string(lobby);
-  };
   const struct {
     const wchar_t* filters;
-    Lines offered;
+    const char* logs;   // types offered by the scan
+    const char* cache;  // key numbers (0: "#note") offered by the cache enumeration
   } cases[] = {
-      {L"{}", {offer(other_lobby, 9, 1234), offer(other_type, 0xA9, 0), offer(plain, 9, 0), note}},
-      {L"{enumPlayer: 'p1'}", {offer(other_lobby, 9, 1234), offer(plain, 9, 0), note}},
-      {L"{enumLobbyID: 1234}", {offer(other_lobby, 9, 1234), note}},
-      {L"{enumMatchMask: 0xA0, enumMatch: 0xA0}", {offer(other_type, 0xA9, 0), note}},
-      {L"{enumSkipMask: 0xA0, enumSkip: 0xA0}",
-       {offer(other_lobby, 9, 1234), offer(plain, 9, 0), note}},
-      {L"{sortAs: 'CTimeAscent', enumPlayer: 'p1', enumLobbyID: 0}", {note, offer(plain, 9, 0)}},
-      {L"{enumPlayer: 'p2', enumSkipMask: 0x80, enumSkip: 0x80}", {}},
+      {L"{}", "0009|0041|00a9", "3|2|1|0"},
+      {L"{enumMatchMask: 0xA0, enumMatch: 0xA0}", "00a9", "2|0"},
+      {L"{enumSkipMask: 0x08, enumSkip: 0, enumMatchMask: 0x01, enumMatch: 0x01}", "0009|00a9",
+       "2|1|0"},
+      {L"{enumLobbyID: 1234}", "0009|0041|00a9", "3|0"},  // lobbies filter only the cache
+      {L"{enumPlayer: 'p1', sortAs: 'CTimeAscent'}", "0009|0041|00a9", "0|1|3"},
+      {L"{enumPlayer: 'p2', enumSkipMask: 0x80, enumSkip: 0x80}", "0009|0041", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.filters);
-    ASSERT_EQ(script_.Run(L"seen = []; var o = options(" + std::wstring(c.filters) + LR"();
-      delete o.OnEnumLog;
+    ASSERT_EQ(script_.Run(L"seen = []; var cached = []; var o = options(" +
+                          std::wstring(c.filters) + LR"();
+      o.OnEnumLog = function (info) { seen.push(info.filetw.substr(13, 4)); return false; };
       o.OnEnumCache = function (key, info) {
-        seen.push(key + ':' + arguments.length +
-                  (arguments.length > 1 ? ':' + info.wGameType + ':' + info.wLobbyID : ''));
+        cached.push(key.length == 36 ? key.charAt(30) : 0);
+        if (arguments.length != (key.length == 36 ? 2 : 1)) cached.push('arguments');
+        if (key.length == 36 && info.wGameType != parseInt(key.substr(13, 4), 16)) cached.push('type');
+        if (key.length == 36 && info.wLobbyID != +key.substr(18, 4)) cached.push('lobby');
       };)"),
               S_OK);
     Analyze(L"o");
-    EXPECT_EQ(Seen(), Join(c.offered));
+    EXPECT_EQ(Seen(L".sort()"), c.logs);
+    EXPECT_EQ(Text(L"cached.join('|')"), Wide(c.cache));
     const Lines statuses = Statuses();
     ASSERT_FALSE(statuses.empty());
-    if (!c.offered.empty()) {
-      EXPECT_EQ(statuses.front(), "Analyzing cache 0/" + std::to_string(c.offered.size()));
+    if (*c.cache) {
+      const std::size_t offered = (std::string(c.cache).size() + 1) / 2;
+      EXPECT_EQ(statuses.front(), "Analyzing cache 0/" + std::to_string(offered));
     }
     EXPECT_EQ(statuses.back(), "done");
   }
 }
 
 TEST_F(AnalyzeRunTest, AFailingOnEnumCacheEndsOnlyTheCacheEnumeration) {
-  const std::string first = LogName("2015070101", "0009", "0000", "0000c001");
-  const std::string second = LogName("2015070102", "0009", "0000", "0000c002");
+  const std::string first = LogName("2015070101", "0000c001");
+  const std::string second = LogName("2015070102", "0000c002");
   LogAnaCache::Instance().Clear();
   LogAnaCache::Instance().Put(std::u16string(first.begin(), first.end()), u"1");
   LogAnaCache::Instance().Put(std::u16string(second.begin(), second.end()), u"2");
@@ -436,45 +269,37 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
   const gen::GeneratedGame& game = Game(seed);
   const std::string name = LogName("2015070112");
   logs_.WriteGame(name, seed);
+  // Every callback counts its calls and notes the types of its arguments; some keep them.
   ASSERT_EQ(script_.Run(LR"(
-    var counts = {}, naki = [], names = [], owari = '', kinds = '';
-    function count(n) { counts[n] = (counts[n] || 0) + 1; }
-    function typeOf(v) { return v instanceof Array ? 'array' : typeof v; }
-    function shape(n, args) {
-      var s = n + '(';
-      for (var i = 0; i < args.length; ++i) s += (i ? ',' : '') + typeOf(args[i]);
-      return s + ')';
+    var counts = {}, kinds = '', naki = [], names = [], owari = '', all = options({});
+    function watch(n, then) {
+      all[n] = function () {
+        counts[n] = (counts[n] || 0) + 1;
+        var s = n + '(';
+        for (var i = 0; i < arguments.length; ++i)
+          s += (i ? ',' : '') + (arguments[i] instanceof Array ? 'array' : typeof arguments[i]);
+        if (kinds.indexOf(s + ');') < 0) kinds += s + ');';
+        if (then) then.apply(null, arguments);
+      };
     }
-    function check(n, args) {
-      count(n);
-      var s = shape(n, args);
-      if (kinds.indexOf(s) < 0) kinds += s + ';';
-    }
-    var all = options({
-      OnLogBegin: function (info, p) {
-        check('OnLogBegin', arguments);
-        names.push(info.filetw, p.length, p[0].un, p[1].un, p[2].un, p[3].un);
-      },
-      OnSceneBegin: function () { check('OnSceneBegin', arguments); },
-      OnTsumo: function (who, hai) { check('OnTsumo', arguments); },
-      OnDahai: function (who, hai) { check('OnDahai', arguments); },
-      OnNaki: function (who, m, type, from, t1, t2, t3, t4) {
-        check('OnNaki', arguments);
-        naki.push([who, m, type, from, t1, t2, t3, t4].join(','));
-      },
-      OnDora: function (hai) { check('OnDora', arguments); },
-      OnReach: function (who) { check('OnReach', arguments); },
-      OnAgari: function (who, t0, t1, t2, yaku, yakuman, ura, sc, pao, from) {
-        check('OnAgari', arguments);
-      },
-      OnRyuukyoku: function (type, sc, shown) {
-        check('OnRyuukyoku', arguments);
-        if (shown.length != 4 || typeof shown[0] != 'boolean') count('bad shown');
-      },
-      OnSceneEnd: function () { check('OnSceneEnd', arguments); },
-      OnLogEnd: function (o) { check('OnLogEnd', arguments); owari = o.join(','); }
-    });)"),
+    watch('OnLogBegin', function (info, p) {
+      names.push(info.filetw, p.length, p[0].un, p[1].un, p[2].un, p[3].un);
+    });
+    watch('OnNaki', function (who, m, type, from, t1, t2, t3, t4) {
+      naki.push([who, m, type, from, t1, t2, t3, t4].join(','));
+    });
+    watch('OnRyuukyoku', function (type, sc, shown) {
+      if (shown.length != 4 || typeof shown[0] != 'boolean') counts.bad = 1;
+    });
+    watch('OnLogEnd', function (o) { owari = o.join(','); });
+    )"),
             S_OK);
+  for (int e = 1; e < kReplayEventCount - 1; ++e) {
+    const std::string_view n = ReplayEventName(static_cast<ReplayEvent>(e));
+    if (n != "OnNaki" && n != "OnRyuukyoku") {
+      ASSERT_EQ(script_.Run(L"watch('" + std::wstring(n.begin(), n.end()) + L"');"), S_OK);
+    }
+  }
   Trace();
   Analyze(L"all");
 
@@ -493,17 +318,12 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
        }) {
     EXPECT_NE(kinds.find(shape), std::wstring::npos) << shape;
   }
-
-  Lines profile;
   for (int e = 0; e < kReplayEventCount; ++e) {
     const auto event = static_cast<ReplayEvent>(e);
     const std::wstring n(ReplayEventName(event).begin(), ReplayEventName(event).end());
     EXPECT_EQ(Text(L"counts['" + n + L"'] || 0"), std::to_wstring(game.events[e])) << e;
-    if (event != ReplayEvent::kDora && game.events[e] > 0) {
-      profile.push_back(ProfileLine(n.c_str(), game.events[e]));
-    }
   }
-  EXPECT_EQ(Text(L"counts['bad shown'] || 0"), L"0");
+  EXPECT_EQ(Text(L"counts.bad || 0"), L"0");
   std::wstring calls;
   for (const gen::GenCall& c : game.calls) {
     calls += (calls.empty() ? L"" : L"|") + std::to_wstring(c.who) + L"," + std::to_wstring(c.m) +
@@ -521,85 +341,83 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
     owari += (owari.empty() ? L"" : L",") + std::wstring(number);
   }
   EXPECT_EQ(Text(L"owari"), owari);
-
-  // The profile: every callback that was called but OnDora, in table order.
-  const Lines lines = Masked();
-  profile.insert(profile.begin(), ProfileLine(L"OnEnumLog", 1));
-  profile.push_back("total=# run=#\r\n");
-  const auto start = std::find(lines.begin(), lines.end(), "----- profile -----\r\n");
-  ASSERT_GE(lines.end() - start, static_cast<std::ptrdiff_t>(profile.size()) + 1);
-  EXPECT_EQ(Lines(start + 1, start + 1 + static_cast<std::ptrdiff_t>(profile.size())), profile);
   main_.TakeCommands();
 }
 
-TEST_F(AnalyzeRunTest, MessagesThatEndARun) {
+// Each way on a fresh folder and a fresh analyzer (one that ended early is spent): a box or
+// none, a last status text or none checked, never "done", never OnAnalyzeEnd.
+TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
+  struct Ending {
+    explicit Ending(std::string box, std::string status = "", bool worker_box = true)
+        : box(std::move(box)), status(std::move(status)), worker_box(worker_box) {}
+    std::string box;     // empty: none
+    std::string status;  // empty: not checked
+    bool worker_box;     // owned by the host window with the error icon; else no owner, OK
+  };
   const std::string name = LogName("2015070112");
   const struct {
     const char* what;
-    std::function<std::string(RunLogs&)> make;  // gives the message expected
+    std::function<Ending(RunLogs&, ServedLogs&)> make;
   } cases[] = {
+      {"five failed downloads",
+       [](RunLogs& logs, ServedLogs& served) {
+         Ending e{"DOWNLOAD FAILED\r\n"};
+         for (int n = 1; n <= 7; ++n) {
+           const std::string log =
+               LogName("201507010" + std::to_string(n), "0000000" + std::to_string(n));
+           const std::string path = logs.Placeholder(log);
+           if (n == 1) served.Put(log, Gzip(Game(1).text));  // the first one is there
+           if (n > 1 && n < 7) e.box += path + "\r\n";
+           if (n == 6) e.status = "Downloading 2/7 " + log;
+         }
+         return e;
+       }},
       {"no log folder",
-       [](RunLogs& logs) {
+       [](RunLogs& logs, ServedLogs&) {
          std::filesystem::remove_all(logs.root());
          // "牌譜保存フォルダが利用できません..." in Shift-JIS
-         return std::string(
+         return Ending{
              "\x94\x76\x95\x88\x95\xDB\x91\xB6\x83\x74\x83\x48\x83\x8B\x83\x5F"
              "\x82\xAA\x97\x98\x97\x70\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\r\n"
              "\x94\x76\x95\x88\x82\xF0\x95\xDB\x91\xB6\x82\xB7\x82\xE9\x90\xDD\x92"
              "\xE8\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x81\x41\x91\xCE\x90\xED\x82\xF0"
-             "\x8D\x73\x82\xC8\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2");
+             "\x8D\x73\x82\xC8\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"};
        }},
-      {"a log file whose name is no log name",
-       [](RunLogs& logs) {
-         logs.WriteFile("201507", "x.MJLOG", Gzip(Game(1).text));
-         return std::string("INVALID LOG FILENAME\r\nx.MJLOG");
+      {"a log the replay cannot read",
+       [&](RunLogs& logs, ServedLogs&) {
+         logs.Write(name, Gzip("hello"));
+         return Ending{"", "ERROR(3) hr=1 " + name};
        }},
-      {"a log file that gives nothing",
-       [&](RunLogs& logs) {
-         return "INVALID FILE\r\n" + logs.Write(name, std::string("\x1F\x8B\x08\xFF\xFF", 5));
+      {"a log with a bad INIT",
+       [&](RunLogs& logs, ServedLogs&) {
+         logs.Write(name, Gzip("<mjloggm ver=\"2.3\"><UN n0=\"a\" n1=\"b\" n2=\"c\" n3=\"d\"/>"
+                               "<INIT seed=\"0,0,0,2,3,52\" ten=\"250,250,250\" oya=\"0\" "
+                               "hai0=\"\" hai1=\"\" hai2=\"\"/>"
+                               "<RYUUKYOKU owari=\"250,0,250,0,250,0,250,0\"/></mjloggm>"));
+         return Ending{"INVALID INIT ten =3\r\n\r\nfiletw=" + name, "ERROR(3) hr=80004005 " + name,
+                       false};
        }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     RunLogs logs;
-    const std::string message = c.make(logs);
-    AnalyzeOnANewAnalyzer(L"options({OnLogBegin: noteName, OnAnalyzeEnd: noteName})");
-    ExpectWorkerBox(message);
-    const Lines statuses = Statuses();
-    EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "done"), statuses.end());
-  }
-  EXPECT_EQ(Seen(), "");
-}
-
-TEST_F(AnalyzeRunTest, ALogTheReplayCannotReadEndsTheRunWithItsResult) {
-  const std::string name = LogName("2015070112");
-  const std::string bad_init =
-      "<mjloggm ver=\"2.3\"><UN n0=\"a\" n1=\"b\" n2=\"c\" n3=\"d\"/>"
-      "<INIT seed=\"0,0,0,2,3,52\" ten=\"250,250,250\" oya=\"0\" hai0=\"\" hai1=\"\" hai2=\"\"/>"
-      "<RYUUKYOKU owari=\"250,0,250,0,250,0,250,0\"/></mjloggm>";
-  const struct {
-    std::string text;
-    unsigned result;
-    std::optional<std::string> box;
-  } cases[] = {
-      {"hello", 1, std::nullopt},
-      {bad_init, 0x80004005, "INVALID INIT ten =3\r\n\r\nfiletw=" + name},
-  };
-  for (const auto& c : cases) {
-    RunLogs logs;
-    logs.Write(name, Gzip(c.text));
-    AnalyzeOnANewAnalyzer(L"options({OnTsumo: function () {}, OnAnalyzeEnd: noteName})");
-    char error[128];
-    std::snprintf(error, sizeof error, "ERROR(3) hr=%X %s", c.result, name.c_str());
-    EXPECT_EQ(Statuses().back(), error);
+    const Ending expected = c.make(logs, served_);
+    ASSERT_EQ(script_.Run(L"var current = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"), S_OK);
+    Analyze(L"options({OnTsumo: function () {}, OnAnalyzeEnd: noteName})", L"current");
     const std::vector<MessageBoxCall> boxes = boxes_.Take();
-    ASSERT_EQ(boxes.size(), c.box ? 1u : 0u);
-    if (c.box) {
-      EXPECT_EQ(boxes[0].text, *c.box);
-      EXPECT_EQ(boxes[0].owner, nullptr);
+    ASSERT_EQ(boxes.size(), expected.box.empty() ? 0u : 1u);
+    if (!boxes.empty()) {
+      EXPECT_EQ(boxes[0].text, expected.box);
+      EXPECT_EQ(boxes[0].owner, expected.worker_box ? host_.hwnd() : nullptr);
       EXPECT_FALSE(boxes[0].caption.has_value());
-      EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_OK));
+      EXPECT_EQ(boxes[0].style, static_cast<UINT>(expected.worker_box ? MB_ICONERROR : MB_OK));
     }
+    const Lines statuses = Statuses();
+    if (!expected.status.empty()) {
+      ASSERT_FALSE(statuses.empty());
+      EXPECT_EQ(statuses.back(), expected.status);
+    }
+    EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "done"), statuses.end());
   }
   EXPECT_EQ(Seen(), "");
 }

@@ -1,116 +1,49 @@
-// The analyzer fixture's helpers.
-#include "analyzer_test.h"
-
+// The analyzer from real JScript: its own Invoke for global, progress and cache, analyze's
+// argument checks and what it reads from the options object; the frame of a run up to its final
+// step, the run states, OnAnalyzeBegin and OnAnalyzeEnd, the busy worker, the attachment that
+// keeps an analyzer the page let go of alive until its detach.
+#include <atomic>
 #include <cstdio>
+#include <regex>
 
+#include "analyzer_test.h"
+#include "bridge/external_object_win.h"
+#include "bridge/handle.h"
 #include "shell/mainthread_calls_win.h"
 
 namespace zuvelo::testing {
 namespace {
 
-// ES3: no JSON, no forEach. `calls` records which callbacks ran, in order.
-constexpr const wchar_t* kScriptHelpers =
-    LR"(
-var calls = [];
-function note(name) { return function () { calls.push(name); }; }
-)";
-
-unsigned LowAddress(IDispatchLogAnaImpl* analyzer) {
-  return static_cast<unsigned>(ToLParam(analyzer));
-}
-
-std::string Format(const char* format, unsigned value) {
-  char line[128];
-  std::snprintf(line, sizeof line, format, value);
-  return line;
-}
-
-// Masks the digits of [from, to) after checking that only blanks and digits are there.
-bool MaskField(std::string& line, std::size_t from, std::size_t to) {
-  if (line.size() < to) return false;
-  for (std::size_t i = from; i < to; ++i) {
-    if (line[i] != ' ' && (line[i] < '0' || line[i] > '9')) return false;
+// The trace lines since the last take, masked: the exit code read by KillThread (the worker may
+// not have ended yet), the profile's times (a name padded to 14, then 5 columns), run times,
+// and the options object's member numbers of callbacks.
+Lines Masked() {
+  static const std::regex exit_code("^(GetExitCodeThread b=1 d=)(259/103|0/0)\r\n$");
+  static const std::regex callback("^(On[A-Za-z]+ +dispid=)\\d+ ");
+  static const std::regex files("^(files=\\d+ time=)\\d+ms\r\n$");
+  static const std::regex total("^total=\\d+ run=\\d+\r\n$");
+  static const std::regex profile("^(On[A-Za-z ]{12}) [ \\d]{4}\\d ([ \\d]{6}\\d\r\n)$");
+  Lines lines = PageTraceReceiver().Take();
+  for (std::string& line : lines) {
+    line = std::regex_replace(line, exit_code, "$1*\r\n");
+    line = std::regex_replace(line, callback, "$1# ");
+    line = std::regex_replace(line, files, "$1#ms\r\n");
+    line = std::regex_replace(line, total, "total=# run=#\r\n");
+    line = std::regex_replace(line, profile, "$1 ##### $2");
   }
-  line.replace(from, to - from, to - from, '#');
-  return true;
-}
-
-std::string MaskLine(std::string line) {
-  const std::string exit = "GetExitCodeThread b=1 d=";
-  if (line.rfind(exit, 0) == 0) {
-    const std::string code = line.substr(exit.size());
-    if (code == "259/103\r\n" || code == "0/0\r\n") return exit + "*\r\n";
-    return line;
-  }
-  int total = 0;
-  int run = 0;
-  int used = 0;
-  int files = 0;
-  if (std::sscanf(line.c_str(), "files=%d time=%dms\r\n%n", &files, &run, &used) == 2 &&
-      used == static_cast<int>(line.size()) && run >= 0) {
-    return "files=" + std::to_string(files) + " time=#ms\r\n";
-  }
-  if (std::sscanf(line.c_str(), "total=%d run=%d\r\n%n", &total, &run, &used) == 2 &&
-      used == static_cast<int>(line.size()) && total >= 0 && run >= 0) {
-    return "total=# run=#\r\n";
-  }
-  // Profile lines: a name padded to 14, then the time in 5 and the count in 7 columns.
-  if (line.size() == 30 && line.compare(0, 2, "On") == 0 && line.compare(28, 2, "\r\n") == 0) {
-    MaskField(line, 15, 20);
-  }
-  return line;
-}
-
-}  // namespace
-
-void AnalyzerTest::SetUp() {
-  PageTest::SetUp();
-  ASSERT_EQ(script_.Run(kScriptHelpers), S_OK);
-  analyzer_ = IDispatchLogAnaImpl::Create(host_.hwnd());
-  ASSERT_TRUE(analyzer_);
-  ASSERT_EQ(script_.AddNamedItem(L"ana", analyzer_.get()), S_OK);
-  EXPECT_EQ(Trace(),
-            (Lines{"IDispatchCacheImpl CONSTRUCT\r\n", "IDispatchLogAnaImpl CONSTRUCT\r\n"}));
-}
-
-void AnalyzerTest::TearDown() {
-  if (analyzer_ && main_.attached().contains(analyzer_.get())) RunToDetach(analyzer_.get());
-  PageTest::TearDown();
-}
-
-void AnalyzerTest::RunToDetach(IDispatchLogAnaImpl* analyzer) {
-  EXPECT_TRUE(PumpUntil([&] { return !main_.attached().contains(analyzer); }))
-      << "the run did not detach";
-}
-
-com_ptr<IDispatch> AnalyzerTest::Object(const std::wstring& expression) {
-  unique_variant value;
-  EXPECT_EQ(script_.Evaluate(L"(" + expression + L")", value.get()), S_OK);
-  EXPECT_EQ(value.type(), VT_DISPATCH);
-  if (value.type() != VT_DISPATCH) return {};
-  return com_ptr<IDispatch>::copy_of(V_DISPATCH(value.get()));
-}
-
-Lines AnalyzerTest::Masked() {
-  Lines lines = Trace();
-  for (std::string& line : lines) line = MaskLine(line);
   return lines;
 }
 
-std::string AttachLine(IDispatchLogAnaImpl* analyzer) {
-  return Format("WM__MAINTHREAD_ATTACH lParam=%X\r\n", LowAddress(analyzer));
+std::string MainThreadLine(const char* what, IDispatchLogAnaImpl* analyzer) {
+  char line[64];
+  std::snprintf(line, sizeof line, "WM__MAINTHREAD_%s lParam=%X\r\n", what,
+                static_cast<unsigned>(ToLParam(analyzer)));
+  return line;
 }
 
-std::string DetachLine(IDispatchLogAnaImpl* analyzer) {
-  return Format("WM__MAINTHREAD_DETACH lParam=%X\r\n", LowAddress(analyzer));
-}
-
-Lines KillThreadLines() {
-  return {"KillThread begin\r\n", "GetExitCodeThread b=1 d=*\r\n", "KillThread end\r\n"};
-}
-
-std::string OptionLine(int sort, int lobby, unsigned match_mask, unsigned match, unsigned skip_mask,
-                       unsigned skip, int player_length) {
+// The option line for the values given; the defaults are descending order and no filter.
+std::string OptionLine(int sort = 1, int lobby = -1, unsigned match_mask = 0, unsigned match = 0,
+                       unsigned skip_mask = 0, unsigned skip = 0, int player_length = 0) {
   char line[200];
   std::snprintf(line, sizeof line,
                 "iSortAs=%d enumLobbyID=%d enumMatch(%04X:%04X) enumSkip(%04X:%04X) "
@@ -119,30 +52,353 @@ std::string OptionLine(int sort, int lobby, unsigned match_mask, unsigned match,
   return line;
 }
 
-std::string ProfileLine(const wchar_t* name, int count) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%-14ls ##### %7d\r\n", name, count);
-  return line;
+const Lines kKillThread = {"KillThread begin\r\n", "GetExitCodeThread b=1 d=*\r\n",
+                           "KillThread end\r\n"};
+
+Lines Concat(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
 }
 
-RunHold::RunHold(HRESULT result)
-    : release_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      hooks_(AnalyzeWorkerHooks{[this, result](LogAnaThread&) {
-                                  ++inside_;
-                                  ++entered_;
-                                  ::WaitForSingleObject(release_.get(), INFINITE);
-                                  --inside_;
-                                  return result;
-                                },
-                                false}) {}
-
-RunHold::~RunHold() {
-  Release();
-  while (inside_ > 0) ::Sleep(1);
+// What the worker traces from a replay phase with nothing to replay, and then the main thread
+// from the final step of a run whose options had no callbacks but those counted in `profile`.
+Lines FinalStep(const Lines& profile = {}) {
+  return Concat({{"vLogList=0\r\n", "files=0 time=#ms\r\n", "StopThread\r\n"},
+                 kKillThread,
+                 {"----- profile -----\r\n"},
+                 profile,
+                 {"total=# run=#\r\n"}});
 }
 
-bool RunHold::WaitEntered(int count) {
-  return PumpUntil([&] { return entered_ >= count; });
+// Whether a worker thread is recorded, the run goes on, a stop was asked for: "110" is a held
+// or spent run, "111" a stopping one, "001" an idle analyzer.
+std::string StateOf(const IDispatchLogAnaImpl* a) {
+  return {"01"[a->thread_recorded()], "01"[a->running()], "01"[a->stop_requested()]};
+}
+const std::string kIdle = "001", kRunning = "110", kStopping = "111", kSpent = "110";
+
+using Commands = std::vector<ReceivedCommand>;
+
+ReceivedCommand Done() {  // from the main thread
+  return {"STATUS", true, L"", "done", ::GetCurrentThreadId()};
 }
 
+// Holds every run in its worker until released, like a long scan would; the run then goes on
+// as if its work had given `result` (a failure ends it as a failed step does).
+class RunHold {
+ public:
+  explicit RunHold(HRESULT result = S_OK)
+      : hooks_(AnalyzeWorkerHooks{[this, result](LogAnaThread&) {
+                                    ++inside_;
+                                    ++entered_;
+                                    ::WaitForSingleObject(release_.get(), INFINITE);
+                                    --inside_;
+                                    return result;
+                                  },
+                                  false}) {}
+  ~RunHold() {  // lets held runs go and waits until none is inside
+    Release();
+    while (inside_ > 0) ::Sleep(1);
+  }
+  bool WaitEntered() {
+    return PumpUntil([&] { return entered_ > 0; });
+  }
+  void Release() { ::SetEvent(release_.get()); }
+
+ private:
+  unique_kernel_handle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  std::atomic<int> entered_{0}, inside_{0};
+  ScopedAnalyzeWorkerHooks hooks_;
+};
+
+// Only a plain write of one object sets global; progress starts at zero; cache is one object.
+TEST_F(AnalyzerTest, GlobalTakesOneObjectProgressStartsAtZeroCacheIsOneObject) {
+  const com_ptr<IDispatch> page_object = Object(L"{n: 7}");
+  const struct {
+    const char* what;
+    DISPID id;
+    WORD flags;
+    int objects;       // arguments: a page object, or with -1 the number 5
+    const char* line;  // null: none
+  } cases[] = {
+      {"write global with a number", 106, DISPATCH_PROPERTYPUT, -1, nullptr},
+      {"write global by reference only", 106, DISPATCH_PROPERTYPUTREF, 1, nullptr},
+      {"write a read-only property", 103, DISPATCH_PROPERTYPUT, 1,
+       "IDispatchLogAnaImpl UNKNOWN Invoke dispid=103/0x67 cArg=1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<unique_variant> args;
+    args.push_back(c.objects < 0 ? variant_i4(5) : variant_dispatch(page_object.get()));
+    EXPECT_EQ(InvokeWith(analyzer_.get(), c.id, c.flags, std::move(args), nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(Trace(), c.line ? Lines{c.line} : Lines{});
+  }
+  EXPECT_EQ(Text(L"ana.global === null"), L"true");
+  ASSERT_EQ(script_.Run(L"var g = {n: 3}; ana.global = g;"), S_OK);
+  EXPECT_EQ(Text(L"(ana.global === g) + ',' + ana.global.n"), L"true,3");
+  EXPECT_EQ(Attempt(L"ana.global = 'text';"), ErrorNumber(DISP_E_MEMBERNOTFOUND));
+  EXPECT_EQ(Text(L"ana.global === g"), L"true");
+  // The page's object lives while the analyzer stores it.
+  const ULONG before = RefCount(Object(L"g").get());
+  ASSERT_EQ(script_.Run(L"ana.global = {};"), S_OK);
+  EXPECT_EQ(RefCount(Object(L"g").get()), before - 1);
+
+  EXPECT_EQ(Text(L"ana.nTotal + ',' + ana.nProgress + ',' + typeof ana.nTotal"), L"0,0,number");
+  // Every read of cache hands out a reference to the same object.
+  unique_variant first, second;
+  ASSERT_EQ(InvokeWith(analyzer_.get(), 105, DISPATCH_PROPERTYGET, {}, first.get()), S_OK);
+  ASSERT_EQ(first.type(), VT_DISPATCH);
+  const ULONG held = RefCount(V_DISPATCH(first.get()));
+  ASSERT_EQ(InvokeWith(analyzer_.get(), 105, DISPATCH_PROPERTYGET, {}, second.get()), S_OK);
+  EXPECT_EQ(V_DISPATCH(second.get()), V_DISPATCH(first.get()));
+  EXPECT_EQ(RefCount(V_DISPATCH(first.get())), held + 1);
+  EXPECT_EQ(Text(L"ana.cache === ana.cache && typeof ana.cache.get == 'object'"), L"true");
+}
+
+TEST_F(AnalyzerTest, AnalyzeRefusesAnythingButAnObjectLast) {
+  for (const wchar_t* statement : {L"ana.analyze();", L"ana.analyze(5);", L"ana.analyze('x');",
+                                   L"ana.analyze({}, 5);", L"ana.analyze(null);"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(statement)));
+    EXPECT_EQ(Attempt(statement), ErrorNumber(E_INVALIDARG));
+  }
+  std::vector<unique_variant> null_object;
+  null_object.push_back(variant_dispatch(nullptr));
+  EXPECT_EQ(InvokeWith(analyzer_.get(), 101, DISPATCH_METHOD, std::move(null_object), nullptr),
+            E_POINTER);
+  EXPECT_EQ(Trace(), Lines{});  // nothing read, nothing attached
+  EXPECT_TRUE(main_.TakeCommands().empty());
+  EXPECT_FALSE(analyzer_->thread_recorded());
+  EXPECT_TRUE(analyzer_->stop_requested());
+}
+
+TEST_F(AnalyzerTest, CallbacksAreObjectValuedPropertiesOfTheOptions) {
+  ASSERT_EQ(script_.Run(LR"(
+    var options = {
+      OnLogBegin: note('log'), OnTsumo: 5, OnDahai: null, OnNaki: 'x', OnDora: {},
+      OnReach: undefined, OnAgari: function () {}, onAgari: note('wrong case'),
+      OnAnalyzeEnd: note('end')
+    };)"),
+            S_OK);
+  // Property values that are no object are no callbacks; names are exact.
+  const Lines expected = {
+      "OnLogBegin     dispid=# vt=9 hr=0\r\n",
+      "OnTsumo        dispid=-1 vt=3 hr=0\r\n",
+      "OnDahai        dispid=-1 vt=1 hr=0\r\n",
+      "OnNaki         dispid=-1 vt=8 hr=0\r\n",
+      "OnDora         dispid=# vt=9 hr=0\r\n",
+      "OnReach        dispid=-1 vt=0 hr=0\r\n",
+      "OnAgari        dispid=# vt=9 hr=0\r\n",
+      "OnAnalyzeEnd   dispid=# vt=9 hr=0\r\n",
+      OptionLine(),
+  };
+  Trace();
+  ASSERT_EQ(Attempt(L"ana.analyze(options);"), L"ok");
+  Lines lines = Masked();
+  lines.resize(std::min(lines.size(), expected.size()));
+  EXPECT_EQ(lines, expected);
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Text(L"calls.join()"), L"end");
+}
+
+TEST_F(AnalyzerTest, OptionsFallBackToTheirDefaults) {
+  const struct {
+    const wchar_t* options;
+    std::string line;
+  } cases[] = {
+      {L"{}", OptionLine()},
+      {L"{sortAs: 'CTimeAscent'}", OptionLine(0)},
+      {L"{}", OptionLine()},  // the order is set afresh by every analyze
+      {L"{sortAs: 'ctimeascent'}", OptionLine(1)},
+      {L"{sortAs: 0}", OptionLine(1)},
+      {L"{enumLobbyID: 2.5}", OptionLine(1, -1)},
+      {L"{enumLobbyID: 3}", OptionLine(1, 3)},
+      {L"{enumLobbyID: 0}", OptionLine(1, 0)},
+      {L"{enumMatchMask: 0x10, enumMatch: 0x10, enumSkipMask: 0x41, enumSkip: 1}",
+       OptionLine(1, -1, 0x10, 0x10, 0x41, 1)},
+      {L"{enumMatchMask: 1.5, enumMatch: true, enumSkipMask: '1', enumSkip: -1}",
+       OptionLine(1, -1, 0, 0, 0, 0xFFFFFFFF)},
+      {L"{enumPlayer: '\u540d\u524d'}", OptionLine(1, -1, 0, 0, 0, 0, 2)},
+      {L"{enumPlayer: 5}", OptionLine()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(c.options)));
+    Trace();
+    ASSERT_EQ(Attempt(L"ana.analyze(" + std::wstring(c.options) + L");"), L"ok");
+    const Lines lines = Trace();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], c.line);
+    RunToDetach(analyzer_.get());
+  }
+  main_.TakeCommands();
+}
+
+TEST_F(AnalyzerTest, ARunEndsWithItsFinalStepAndCallsBeginInsideAnalyzeAndEndAfterTheWorker) {
+  EXPECT_EQ(StateOf(analyzer_.get()), kIdle);
+  ASSERT_EQ(Text(L"ana.analyze({})"), L"undefined");
+  EXPECT_TRUE(main_.attached().contains(analyzer_.get()));
+  EXPECT_TRUE(analyzer_->thread_recorded());
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Masked(), Concat({{OptionLine(), MainThreadLine("ATTACH", analyzer_.get())},
+                              FinalStep(),
+                              {MainThreadLine("DETACH", analyzer_.get())}}));
+  EXPECT_EQ(main_.TakeCommands(), Commands{Done()});
+  EXPECT_EQ(StateOf(analyzer_.get()), kIdle);
+
+  // A run that ended with "done" may be followed by another, here through analyze as a value.
+  ASSERT_EQ(script_.Run(LR"(
+    var order = [], go = ana.analyze;
+    go({
+      OnAnalyzeBegin: function () { order.push('begin:' + ana.nTotal); },
+      OnAnalyzeEnd: function () { order.push('end:' + ana.nProgress); }
+    });
+    order.push('returned');)"),
+            S_OK);
+  EXPECT_EQ(Text(L"order.join()"), L"begin:0,returned");
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Text(L"order.join()"), L"begin:0,returned,end:0");
+  const Lines lines = Masked();
+  ASSERT_GE(lines.size(), 11u);
+  EXPECT_EQ(
+      Lines(lines.end() - 11, lines.end()),
+      Concat({FinalStep({"OnAnalyzeBegin #####       1\r\n", "OnAnalyzeEnd   #####       1\r\n"}),
+              {MainThreadLine("DETACH", analyzer_.get())}}));
+  EXPECT_EQ(main_.TakeCommands(), Commands{Done()});
+  EXPECT_EQ(Text(L"ana.nTotal + ',' + ana.nProgress"), L"0,0");
+  // A failure behind the value stays hidden from script.
+  EXPECT_EQ(Attempt(L"go(5); go();"), L"ok");
+  EXPECT_FALSE(main_.attached().contains(analyzer_.get()));
+  EXPECT_TRUE(boxes_.Take().empty());
+}
+
+TEST_F(AnalyzerTest, AFailingOnAnalyzeBeginStartsNoRun) {
+  ASSERT_EQ(script_.Run(L"var failing = {OnAnalyzeBegin: function () { throw 7; },"
+                        L"               OnAnalyzeEnd: note('end')};"),
+            S_OK);
+  const std::wstring error = Attempt(L"ana.analyze(failing);");
+  script_.TakeErrors();
+  const Lines lines = Trace();
+  ASSERT_EQ(lines.size(), 4u);  // two lookups, the options, the failed call
+  unsigned failure = 0;
+  ASSERT_EQ(std::sscanf(lines[3].c_str(), "CallJSFunc hr=%*d/%X\r\n", &failure), 1) << lines[3];
+  EXPECT_EQ(error, ErrorNumber(static_cast<HRESULT>(failure)));
+  EXPECT_EQ(StateOf(analyzer_.get()), kIdle);
+  EXPECT_FALSE(main_.attached().contains(analyzer_.get()));
+  EXPECT_TRUE(main_.TakeCommands().empty());
+  // The analyzer is as usable as before.
+  ASSERT_EQ(Attempt(L"ana.analyze({OnAnalyzeEnd: note('second end')});"), L"ok");
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Text(L"calls.join()"), L"second end");
+  main_.TakeCommands();
+}
+
+TEST_F(AnalyzerTest, ASecondAnalyzeMeetsTheBusyWorkerAndLeavesTheRunAloneToItsStop) {
+  {
+    RunHold hold;
+    ASSERT_EQ(script_.Run(L"ana.analyze({OnAnalyzeEnd: note('first end')});"), S_OK);
+    ASSERT_TRUE(hold.WaitEntered());
+    Trace();
+    EXPECT_EQ(Attempt(L"ana.analyze({OnAnalyzeBegin: note('second begin'),"
+                      L"  OnAnalyzeEnd: note('second end'), sortAs: 'CTimeAscent'});"),
+              ErrorNumber(IDispatchLogAnaImpl::kThreadNotEmpty));
+    const auto boxes = boxes_.Take();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "THREAD IS NOT EMPTY");
+    EXPECT_EQ(boxes[0].owner, host_.hwnd());
+    EXPECT_FALSE(boxes[0].caption.has_value());
+    EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR));
+    // Its options were read and its OnAnalyzeBegin called before the worker was found busy.
+    const Lines lines = Trace();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), OptionLine(0)), lines.end());
+    EXPECT_EQ(Text(L"calls.join()"), L"second begin");
+    EXPECT_EQ(StateOf(analyzer_.get()), kRunning);
+    // A stopped run still gets its final step.
+    ASSERT_EQ(script_.Run(L"var stop = ana.stop; stop();"), S_OK);
+    EXPECT_EQ(Trace(), Lines{"StopThread\r\n"});
+    EXPECT_EQ(StateOf(analyzer_.get()), kStopping);
+  }
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Text(L"calls.join()"), L"second begin,first end");
+
+  // From OnAnalyzeEnd the worker is still busy; once detached, the next run may start.
+  ASSERT_EQ(script_.Run(LR"(
+    var again = 'not tried';
+    ana.analyze({OnAnalyzeEnd: function () {
+      try { ana.analyze({}); again = 'ok'; } catch (e) { again = String(e.number); }
+    }});)"),
+            S_OK);
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Text(L"again"), ErrorNumber(IDispatchLogAnaImpl::kThreadNotEmpty));
+  const auto boxes = boxes_.Take();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_FALSE(boxes[0].fatal);
+  EXPECT_EQ(StateOf(analyzer_.get()), kIdle);
+  ASSERT_EQ(Attempt(L"ana.analyze({OnAnalyzeEnd: note('end')});"), L"ok");
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Text(L"calls.join()"), L"second begin,first end,end");
+  EXPECT_EQ(main_.TakeCommands(), (Commands{Done(), Done(), Done()}));
+}
+
+TEST_F(AnalyzerTest, ARunEndedWithoutItsFinalStepLeavesTheAnalyzerSpent) {
+  {
+    RunHold hold(E_FAIL);  // the run's work fails, as a failed callback would end it
+    ASSERT_EQ(Attempt(L"ana.analyze({OnAnalyzeEnd: note('end')});"), L"ok");
+    ASSERT_TRUE(hold.WaitEntered());
+    hold.Release();
+    RunToDetach(analyzer_.get());
+  }
+  Lines lines = Masked();
+  EXPECT_EQ(lines, (Lines{"OnAnalyzeEnd   dispid=# vt=9 hr=0\r\n", OptionLine(),
+                          MainThreadLine("ATTACH", analyzer_.get()),
+                          MainThreadLine("DETACH", analyzer_.get())}));
+  EXPECT_TRUE(main_.TakeCommands().empty());  // no "done"
+  EXPECT_EQ(Text(L"calls.join()"), L"");
+  EXPECT_EQ(StateOf(analyzer_.get()), kSpent);
+
+  EXPECT_EQ(Attempt(L"ana.analyze({});"), ErrorNumber(IDispatchLogAnaImpl::kThreadNotEmpty));
+  EXPECT_EQ(boxes_.Take().size(), 1u);
+  EXPECT_EQ(StateOf(analyzer_.get()), kSpent);
+  EXPECT_FALSE(main_.attached().contains(analyzer_.get()));
+
+  // Going away ends the spent run's bookkeeping.
+  script_.Close();
+  Trace();
+  analyzer_.reset();
+  const Lines gone = Masked();
+  EXPECT_EQ(Lines(gone.begin(), gone.begin() + std::min<std::size_t>(gone.size(), 4)),
+            Concat({{"IDispatchLogAnaImpl DESTRUCT\r\n"}, kKillThread}));
+}
+
+TEST_F(AnalyzerTest, APageThatLetsGoMidRunLeavesTheAnalyzerToItsDetach) {
+  const auto external = IDispatchBrowserExternalImpl::Create(host_.hwnd());
+  ASSERT_EQ(script_.AddNamedItem(L"external", external.get()), S_OK);
+  RunHold hold;
+  ASSERT_EQ(script_.Run(L"var a = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"
+                        L"a.global = {}; a.analyze({OnAnalyzeEnd: note('end')});"),
+            S_OK);
+  ASSERT_TRUE(hold.WaitEntered());
+  ASSERT_EQ(main_.attached().size(), 1u);
+  Trace();
+  ASSERT_EQ(script_.Run(L"a = null; CollectGarbage();"), S_OK);
+  EXPECT_EQ(Trace(), Lines{});  // the attachment still holds it
+  ASSERT_EQ(main_.attached().size(), 1u);
+
+  hold.Release();
+  EXPECT_TRUE(PumpUntil([&] { return main_.attached().size() == 0; }));
+  const Lines lines = Trace();
+  // No final step: nobody but the main window wanted the run any more. The replay phase is
+  // still reached, with nothing to replay.
+  EXPECT_TRUE(main_.TakeCommands().empty());
+  EXPECT_EQ(Text(L"calls.join()"), L"");
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "vLogList=0\r\n");
+  EXPECT_EQ(lines[1].rfind("files=0 time=", 0), 0u);
+  EXPECT_EQ(lines[2].rfind("WM__MAINTHREAD_DETACH lParam=", 0), 0u);
+  EXPECT_EQ(lines[3], "IDispatchLogAnaImpl DESTRUCT\r\n");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "IDispatchLogAnaImpl DESTRUCT\r\n"), 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "LogAnaThread DESTRUCT\r\n"), 1);
+}
+
+}  // namespace
 }  // namespace zuvelo::testing

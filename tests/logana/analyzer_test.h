@@ -1,15 +1,7 @@
 // Fixture of the analyzer tests: an analyzer made for the stand-in host window, known to
-// script as `ana`; helpers that run it to its detach, hold a run in its worker, and compare
-// trace lines whose times and exit codes vary from run to run.
+// script as `ana`, a way to run it to its detach, and script objects from expressions.
 #pragma once
 
-#include <windows.h>
-
-#include <atomic>
-#include <string>
-#include <vector>
-
-#include "bridge/handle.h"
 #include "logana/analyzer_object_win.h"
 #include "page_test.h"
 
@@ -17,51 +9,36 @@ namespace zuvelo::testing {
 
 class AnalyzerTest : public PageTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
+  void SetUp() override {
+    PageTest::SetUp();
+    // ES3: no JSON, no forEach. `calls` records which callbacks ran, in order.
+    ASSERT_EQ(script_.Run(L"var calls = [];"
+                          L"function note(name) { return function () { calls.push(name); }; }"),
+              S_OK);
+    analyzer_ = IDispatchLogAnaImpl::Create(host_.hwnd());
+    ASSERT_TRUE(analyzer_);
+    ASSERT_EQ(script_.AddNamedItem(L"ana", analyzer_.get()), S_OK);
+    EXPECT_EQ(Trace(),
+              (Lines{"IDispatchCacheImpl CONSTRUCT\r\n", "IDispatchLogAnaImpl CONSTRUCT\r\n"}));
+  }
+  void TearDown() override {
+    if (analyzer_ && main_.attached().contains(analyzer_.get())) RunToDetach(analyzer_.get());
+    PageTest::TearDown();
+  }
   // Pumps the main thread until the analyzer is no longer attached.
-  void RunToDetach(IDispatchLogAnaImpl* analyzer);
+  void RunToDetach(IDispatchLogAnaImpl* analyzer) {
+    EXPECT_TRUE(PumpUntil([&] { return !main_.attached().contains(analyzer); }))
+        << "the run did not detach";
+  }
   // A script object from an expression.
-  com_ptr<IDispatch> Object(const std::wstring& expression);
-
-  // The trace lines since the last take, masked: the exit code read by KillThread (the worker
-  // may not have ended yet), callback times, replay and run times.
-  Lines Masked();
+  com_ptr<IDispatch> Object(const std::wstring& expression) {
+    unique_variant value;
+    EXPECT_EQ(script_.Evaluate(L"(" + expression + L")", value.get()), S_OK);
+    if (value.type() != VT_DISPATCH) return {};
+    return com_ptr<IDispatch>::copy_of(V_DISPATCH(value.get()));
+  }
 
   com_ptr<IDispatchLogAnaImpl> analyzer_;
-};
-
-std::string AttachLine(IDispatchLogAnaImpl* analyzer);
-std::string DetachLine(IDispatchLogAnaImpl* analyzer);
-
-// The trace of a KillThread that finds a thread, masked.
-Lines KillThreadLines();
-// The option line for the values given.
-std::string OptionLine(int sort, int lobby, unsigned match_mask, unsigned match, unsigned skip_mask,
-                       unsigned skip, int player_length);
-// A profile line with its time masked.
-std::string ProfileLine(const wchar_t* name, int count);
-
-// Holds every run in its worker until released, like a long scan would; the run then goes on
-// as if its work had given `result` (a failure ends it as a failed step does).
-class RunHold {
- public:
-  explicit RunHold(HRESULT result = S_OK);
-  // Lets held runs go and waits until none is inside.
-  ~RunHold();
-  RunHold(const RunHold&) = delete;
-  RunHold& operator=(const RunHold&) = delete;
-  // Waits until `count` runs have entered.
-  bool WaitEntered(int count = 1);
-  void Release() { ::SetEvent(release_.get()); }
-  [[nodiscard]] int entered() const { return entered_; }
-
- private:
-  unique_kernel_handle release_;
-  std::atomic<int> entered_{0};
-  std::atomic<int> inside_{0};
-  ScopedAnalyzeWorkerHooks hooks_;
 };
 
 }  // namespace zuvelo::testing

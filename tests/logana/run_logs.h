@@ -1,62 +1,91 @@
 // Logs for end-to-end runs: a log folder in a temporary working folder (with the settings file
-// that points at it), generated games written there gzip-compressed under names chosen by the
-// test, placeholders, and the folder of logs that the loopback test server hands out.
+// that points at it), generated games written there gzip-compressed under names the test
+// chooses, placeholders, and the folder of logs that the loopback test server hands out.
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
 #include <filesystem>
-#include <string>
-#include <vector>
+#include <fstream>
+#include <map>
+#include <sstream>
 
 #include "../shell/temp_working_folder.h"
 #include "mjlog_gen/mjlog_gen.h"
+#include "shell/settings_win.h"
 
 namespace zuvelo::testing {
 
-// "yyyymmddhhgm-<type>-<lobby>-<id>&tw=0" from its parts: a valid name of 36 characters.
-[[nodiscard]] std::string LogName(const std::string& hour, const char* type = "0009",
-                                  const char* lobby = "0000", const std::string& id = "0a1b2c3d");
+// "<hour>gm-<type>-<lobby>-<id>&tw=0", the hour as "yyyymmddhh": a valid name of 36 characters.
+inline std::string LogName(const std::string& hour, const std::string& id = "0a1b2c3d",
+                           const char* type = "0009", const char* lobby = "0000") {
+  return hour + "gm-" + type + "-" + lobby + "-" + id + "&tw=0";
+}
 
-// Generated games are made once per seed and kept for the program's life.
-[[nodiscard]] const gen::GeneratedGame& Game(std::uint64_t seed);
-using gen::Gzip;  // the bytes a log folder and the service hold
+// Generated games, made once per seed; the bytes a log folder and the service hold.
+inline const gen::GeneratedGame& Game(std::uint64_t seed) {
+  static std::map<std::uint64_t, gen::GeneratedGame> games;
+  if (!games.contains(seed)) games.emplace(seed, gen::GenerateGame(seed));
+  return games.at(seed);
+}
+using gen::Gzip;
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string ReadAll(const std::string& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
 
 class RunLogs {
  public:
   // Makes the working folder current and points the settings' log folder at "logs" in it.
-  RunLogs();
-
+  RunLogs() { WriteLogPathSetting(logs_.string().c_str()); }
   // The folder as the worker sees it: the settings' folder and "\log".
-  [[nodiscard]] std::string root() const;
-  // "<root>\<month>\<name>.mjlog", the month being the first six characters of the name.
-  [[nodiscard]] std::string PathOf(const std::string& name) const;
-
-  // Writes the bytes as the file of `name` (or under `file` in the month folder) and returns
-  // its path.
-  std::string Write(const std::string& name, const std::string& bytes);
-  std::string WriteFile(const std::string& month, const std::string& file,
-                        const std::string& bytes);
-  // The game's text gzip-compressed.
-  std::string WriteGame(const std::string& name, std::uint64_t seed);
+  [[nodiscard]] std::string root() const { return LogRootFolder(logs_.string()); }
+  // Writes the log file of `name`, in the month of its first six characters; gives its path.
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = root() + "\\" + name.substr(0, 6) + "\\" + name + ".mjlog";
+    WriteBytes(path, bytes);
+    return path;
+  }
+  std::string WriteGame(const std::string& name, std::uint64_t seed) {
+    return Write(name, Gzip(Game(seed).text));
+  }
   std::string Placeholder(const std::string& name) { return Write(name, ""); }
-
-  [[nodiscard]] const std::filesystem::path& working_folder() const { return work_.path(); }
 
  private:
   TempWorkingFolder work_;
-  std::filesystem::path logs_;
+  std::filesystem::path logs_ = work_.path() / "logs";
+  bool made_ = std::filesystem::create_directories(logs_ / "log");
 };
+
+// ctest starts the program in its build folder, where the server fixture keeps its files; tests
+// change the working folder later, so the folder is taken before the first test.
+inline const std::filesystem::path build_folder = std::filesystem::current_path();
 
 // The folder the test server hands logs out of, emptied at construction.
 class ServedLogs {
  public:
-  ServedLogs();
+  ServedLogs() {
+    std::error_code ignored;
+    std::filesystem::remove_all(build_folder / "served_logs", ignored);
+    std::filesystem::create_directories(build_folder / "served_logs");
+  }
   // The server answers "/0/log/?<id>" with these bytes for a log name beginning with the id.
-  void Put(const std::string& name, const std::string& bytes);
+  void Put(const std::string& name, const std::string& bytes) {
+    WriteBytes(build_folder / "served_logs" / (name + ".mjlog"), bytes);
+  }
   // "http://127.0.0.1:<port>/", or empty when the server is not running.
-  [[nodiscard]] static std::string HomeAddress();
+  [[nodiscard]] static std::string HomeAddress() {
+    int port = 0;
+    std::ifstream(build_folder / "logana_server.port") >> port;
+    return port > 0 ? "http://127.0.0.1:" + std::to_string(port) + "/" : std::string();
+  }
 };
-
-[[nodiscard]] std::string ReadAll(const std::string& path);
 
 }  // namespace zuvelo::testing

@@ -1,0 +1,345 @@
+// The analysis cache: its file (the layout written by hand, gzip level 9, data cut at every
+// byte, absurd lengths, other versions, saves that fail without touching the previous file) and
+// the store over it (what an exit writes and the next start reads, the rules of Put).
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+
+#include "logana/logana_cache.h"
+
+namespace zuvelo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+struct TempFolder {
+  TempFolder() {
+    while (!fs::create_directory(path)) path += std::to_string(std::random_device()() % 10);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path operator/(const char* name) const { return path / name; }
+  fs::path path = fs::temp_directory_path() / "zuvelo-cache-";
+};
+
+struct RefRecord {
+  std::u16string key, value, player;
+  bool operator==(const RefRecord&) const = default;
+};
+using Records = std::vector<RefRecord>;
+
+void AppendWord(std::string& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(value >> shift));
+}
+
+// The uncompressed file: version word, then per record three (length in code units, UTF-16LE
+// text) pairs.
+std::string Layout(const Records& records, std::uint32_t version = 1000) {
+  std::string out;
+  AppendWord(out, version);
+  for (const RefRecord& r : records) {
+    for (const std::u16string* text : {&r.key, &r.value, &r.player}) {
+      AppendWord(out, static_cast<std::uint32_t>(text->size()));
+      for (char16_t unit : *text) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+      }
+    }
+  }
+  return out;
+}
+
+std::string ReadBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string Gunzip(const fs::path& file) {
+  std::string out;
+  gzFile gz = gzopen(file.string().c_str(), "rb");
+  char buffer[16 * 1024];
+  for (int got; (got = gzread(gz, buffer, sizeof buffer)) > 0;) out.append(buffer, got);
+  gzclose(gz);
+  return out;
+}
+
+// The real gzip writer, cut off after `budget` uncompressed bytes (later writes are short),
+// whose close fails when asked to.
+CacheSinkOpener FailingOpener(std::size_t budget, bool fail_close = false) {
+  class Sink : public CacheFileSink {
+   public:
+    Sink(std::unique_ptr<CacheFileSink> real, std::size_t budget, bool fail_close)
+        : real_(std::move(real)), budget_(budget), fail_close_(fail_close) {}
+    bool Write(const void* data, std::size_t size) override {
+      const std::size_t taken = std::min(size, budget_);
+      budget_ -= taken;
+      return real_->Write(data, taken) && taken == size;
+    }
+    bool Close() override { return real_->Close() && !fail_close_; }
+
+   private:
+    std::unique_ptr<CacheFileSink> real_;
+    std::size_t budget_;
+    bool fail_close_;
+  };
+  return [=](const fs::path& file) -> std::unique_ptr<CacheFileSink> {
+    auto real = OpenGzipCacheSink(file);
+    if (!real) return nullptr;
+    return std::make_unique<Sink>(std::move(real), budget, fail_close);
+  };
+}
+
+Records Load(const fs::path& file, CacheLoadSummary* summary = nullptr) {
+  Records records;
+  const CacheLoadSummary loaded = LoadCacheFile(file, [&](const CacheRecord& r) {
+    records.push_back({r.key, r.value, r.player});
+  });
+  if (summary != nullptr) *summary = loaded;
+  return records;
+}
+
+CacheSaveFault Save(const fs::path& file, const Records& records,
+                    const CacheSinkOpener& open = OpenGzipCacheSink) {
+  return SaveCacheFile(
+      file,
+      [&](CacheRecordWriter& writer) {
+        for (const RefRecord& r : records)
+          if (!writer.WriteRecord({r.key, r.value, r.player})) return false;
+        return true;
+      },
+      open);
+}
+
+// Empty texts, a surrogate pair, characters on both sides of the surrogate range, and a value
+// longer than the writer's buffer.
+const Records kSample = {
+    {u"", u"", u""},
+    {u"20150704gm-0009-0000-0a1b2c3d&tw=0", u"1,2,3", u"player"},
+    {u"\U0001F600", u"\uD7FF\uE000\uFFFF", u"\u6771\u5357"},
+    {u"long", std::u16string(40000, u'\u3042'), u""},
+    {u"x", u"\u0100", u"\u00FF"},
+};
+
+TEST(CacheFile, SavesTheLayoutAsGzipLevel9AndReadsGzipOrPlain) {
+  TempFolder folder;
+  const fs::path file = folder / "00.dat";
+  ASSERT_EQ(Save(file, kSample), CacheSaveFault::kNone);
+  const std::string raw = ReadBytes(file);
+  ASSERT_GE(raw.size(), 10u);
+  EXPECT_EQ(raw.substr(0, 3), std::string("\x1f\x8b\x08"));
+  EXPECT_EQ(raw[8], '\x02') << "gzip header does not say maximum compression";
+  EXPECT_EQ(Gunzip(file), Layout(kSample));
+  EXPECT_FALSE(fs::exists(CacheTempPath(file)));
+
+  WriteBytes(folder / "plain.dat", Layout(kSample));
+  for (const char* name : {"00.dat", "plain.dat"}) {
+    CacheLoadSummary summary;
+    EXPECT_EQ(Load(folder / name, &summary), kSample) << name;
+    EXPECT_EQ(summary.read.version, 1000u);
+    EXPECT_EQ(summary.read.records, kSample.size());
+    EXPECT_FALSE(summary.read.damaged);
+  }
+  CacheLoadSummary missing;
+  EXPECT_TRUE(Load(folder / "missing.dat", &missing).empty());
+  EXPECT_FALSE(missing.opened);
+}
+
+// Cut at every byte, the data keeps exactly the records that end before the cut; a cut inside a
+// record is damage, between records a clean end.
+TEST(CacheFile, DataCutAtEveryByteKeepsTheCompleteRecords) {
+  TempFolder folder;
+  const Records records = {
+      {u"a", u"1", u"p"}, {u"bc", u"", u""}, {u"\U00020000", u"v\u00E9", u"q"}};
+  const std::string full = Layout(records);
+  std::vector<std::size_t> ends;
+  for (std::size_t i = 1; i <= records.size(); ++i)
+    ends.push_back(Layout({records.begin(), records.begin() + i}).size());
+  for (std::size_t cut = 0; cut <= full.size(); ++cut) {
+    SCOPED_TRACE("cut at " + std::to_string(cut));
+    WriteBytes(folder / "cut.dat", full.substr(0, cut));
+    CacheLoadSummary summary;
+    const Records loaded = Load(folder / "cut.dat", &summary);
+    const auto complete = static_cast<std::size_t>(
+        std::count_if(ends.begin(), ends.end(), [&](std::size_t end) { return end <= cut; }));
+    EXPECT_EQ(loaded, Records(records.begin(), records.begin() + complete));
+    EXPECT_EQ(summary.read.records, complete);
+    EXPECT_EQ(summary.read.version.has_value(), cut >= 4);
+    const bool at_boundary = cut <= 4 || std::find(ends.begin(), ends.end(), cut) != ends.end();
+    EXPECT_EQ(summary.read.damaged, !at_boundary);
+  }
+}
+
+// A length larger than what follows is damage: the records before it stay (a reader that
+// asked for memory in proportion to the claimed length would fail on 32 bits). Other versions
+// read nothing.
+TEST(CacheFile, AbsurdLengthsAndOtherVersions) {
+  TempFolder folder;
+  const Records before = {{u"kept", u"value", u"p"}};
+  const struct {
+    int damaged_field;  // 0 key, 1 value, 2 player
+    std::uint32_t length;
+  } cases[] = {{0, 0xFFFFFFFFu}, {1, 0xFFFFFFFFu}, {2, 0xFFFFFFFFu}, {0, 0x80000000u}, {1, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "field " << c.damaged_field << " length " << c.length);
+    std::string bytes = Layout(before);
+    for (int i = 0; i <= c.damaged_field; ++i) {  // every field has 4 units after its length
+      AppendWord(bytes, i == c.damaged_field ? c.length : 4);
+      bytes.append("a\0b\0c\0d\0", 8);
+    }
+    WriteBytes(folder / "absurd.dat", bytes);
+    CacheLoadSummary summary;
+    EXPECT_EQ(Load(folder / "absurd.dat", &summary), before);
+    EXPECT_TRUE(summary.read.damaged);
+  }
+  for (std::uint32_t version : {999u, 0u, 1001u, 0x03E80000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(version);
+    WriteBytes(folder / "other.dat", Layout({{u"k", u"v", u"p"}}, version));
+    CacheLoadSummary summary;
+    EXPECT_TRUE(Load(folder / "other.dat", &summary).empty());
+    EXPECT_EQ(summary.read.version, version);
+    EXPECT_FALSE(summary.read.damaged);
+  }
+}
+
+// A save cut off after any number of bytes, failing at its close, unable to make its temporary
+// file or to replace its target leaves the previous file and no temporary file behind.
+TEST(CacheFile, FailedSaveLeavesThePreviousFileIntact) {
+  TempFolder folder;
+  const fs::path file = folder / "00.dat";
+  const Records old = {{u"old", u"kept", u"p"}, {u"older", u"also", u""}};
+  const Records fresh = {{u"a", u"1", u""}, {u"b", u"22", u"q"}, {u"\U0001F600", u"\u3042", u"q"}};
+  ASSERT_EQ(Save(file, old), CacheSaveFault::kNone);
+  const std::string previous = ReadBytes(file);
+  const std::size_t content = Layout(fresh).size();
+  for (std::size_t budget = 0; budget <= content; ++budget) {
+    SCOPED_TRACE("write budget " + std::to_string(budget));
+    const bool whole = budget == content;
+    const CacheSaveFault expected = budget < 4 ? CacheSaveFault::kWriteVersion
+                                    : !whole   ? CacheSaveFault::kWriteRecords
+                                               : CacheSaveFault::kClose;
+    EXPECT_EQ(Save(file, fresh, FailingOpener(budget, whole)), expected);
+    EXPECT_EQ(ReadBytes(file), previous);
+    EXPECT_FALSE(fs::exists(CacheTempPath(file)));
+  }
+  fs::create_directory(CacheTempPath(file));  // the temporary file cannot be made
+  EXPECT_EQ(Save(file, fresh), CacheSaveFault::kOpen);
+  EXPECT_EQ(ReadBytes(file), previous);
+  EXPECT_TRUE(fs::is_directory(CacheTempPath(file)));
+  fs::remove(CacheTempPath(file));
+  EXPECT_EQ(Save(file, fresh, FailingOpener(content)), CacheSaveFault::kNone);
+  EXPECT_EQ(Load(file), fresh);
+
+  const fs::path blocked = folder / "blocked.dat";  // a folder cannot be replaced by a file
+  fs::create_directories(blocked / "inside");
+  EXPECT_EQ(Save(blocked, fresh), CacheSaveFault::kReplace);
+  EXPECT_TRUE(fs::is_directory(blocked / "inside"));
+  EXPECT_FALSE(fs::exists(CacheTempPath(blocked)));
+}
+
+class LogAnaCacheTest : public ::testing::Test {
+ protected:
+  TempFolder folder_;
+  const fs::path file_ = folder_ / "00.dat";
+  const LogAnaCache::Options options_{file_, OpenGzipCacheSink};
+};
+
+Records Entries(const LogAnaCache& cache) {
+  Records entries;
+  cache.ForEachEntry([&](const CacheRecordView& e) {
+    entries.push_back({std::u16string(e.key), std::u16string(e.value), std::u16string(e.player)});
+  });
+  return entries;
+}
+
+// Keys in UTF-16 code units, not code points: a surrogate pair sorts below U+FF21. Transient
+// keys, empty values and settings keys stay out of the file.
+TEST_F(LogAnaCacheTest, ExitWritesPersistentEntriesInKeyOrderAndTheNextStartReadsThem) {
+  const Records expected = {
+      {u"", u"empty key", u""},       {u"20150704gm-0009-0000-0a1b2c3d&tw=0", u"12,3", u"\u6771"},
+      {u"A", u"upper", u""},          {u"a", u"lower", u""},
+      {u"\U0001F600", u"smile", u""}, {u"\uFF21", u"fullwidth", u"p1"},
+  };
+  {
+    LogAnaCache cache(options_);
+    cache.Put(u"\uFF21", u"fullwidth", u"p1");
+    cache.Put(u"#scratch", u"1");
+    cache.Put(u"20150704gm-0009-0000-0a1b2c3d&tw=0", u"12,3", u"\u6771");
+    cache.Put(u"empty", u"");
+    cache.Put(u".dot", u"x", u"p");
+    cache.Put(u"\U0001F600", u"smile");
+    cache.Put(u"!STATUS::SCRIPT_INFO", u"not here");
+    cache.Put(u"a", u"lower");
+    cache.Put(u"", u"empty key");
+    cache.Put(u"A", u"upper", u"");
+    EXPECT_TRUE(cache.dirty());
+    EXPECT_EQ(cache.size(), 9u);
+  }
+  EXPECT_EQ(Gunzip(file_), Layout(expected));
+  LogAnaCache next(options_);
+  EXPECT_FALSE(next.dirty());
+  EXPECT_EQ(Entries(next), expected);
+  EXPECT_EQ(next.Get(u"#scratch"), std::nullopt);
+
+  // The same value again is no change: the exit leaves the file alone. A clear is one.
+  const std::string before = ReadBytes(file_);
+  next.Put(u"a", u"lower", u"other");
+  EXPECT_FALSE(next.dirty());
+  ASSERT_TRUE(next.SaveIfDirty().ok());
+  EXPECT_EQ(ReadBytes(file_), before);
+  next.Put(u"#t", u"1");
+  next.Clear();
+  EXPECT_EQ(next.size(), 0u);
+  EXPECT_TRUE(next.dirty());
+  ASSERT_TRUE(next.SaveIfDirty().ok());
+  EXPECT_EQ(Gunzip(file_), Layout({}));
+}
+
+// Each step starts from a saved store: only a changed persistent value makes it dirty, and the
+// player text changes only with the value.
+TEST_F(LogAnaCacheTest, PutStoresOnlyChangedValuesAndTheirPlayer) {
+  LogAnaCache cache(options_);
+  const struct {
+    const char16_t* key;
+    const char16_t* value;
+    const char16_t* player;  // null: none given
+    bool dirty;
+    const char16_t* stored_player;
+  } steps[] = {
+      {u"k", u"red", u"p", true, u"p"},       {u"k", u"red", u"q", false, u"p"},
+      {u"k", u"blue", u"q", true, u"q"},      {u"k", u"green", nullptr, true, u"q"},
+      {u"k", u"green", nullptr, false, u"q"}, {u"#x", u"1", u"p", false, u"p"},
+      {u".y", u"2", nullptr, false, u""},     {u"e", u"", nullptr, false, u""},
+      {u"k", u"", nullptr, true, u"q"},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(::testing::PrintToString(std::u16string(s.key) + u"=" + s.value));
+    ASSERT_TRUE(cache.SaveIfDirty().ok());
+    s.player ? cache.Put(s.key, s.value, s.player) : cache.Put(s.key, s.value);
+    EXPECT_EQ(cache.dirty(), s.dirty);
+    EXPECT_EQ(cache.Get(s.key), s.value);
+    for (const RefRecord& e : Entries(cache)) {
+      if (e.key == s.key) {
+        EXPECT_EQ(e.player, s.stored_player);
+      }
+    }
+  }
+  EXPECT_EQ(cache.Get(u"never"), std::nullopt);
+  // Empty values stay in memory, not in the file.
+  ASSERT_TRUE(cache.SaveIfDirty().ok());
+  EXPECT_EQ(Gunzip(file_), Layout({}));
+}
+
+}  // namespace
+}  // namespace zuvelo::testing

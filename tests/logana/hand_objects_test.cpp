@@ -1,0 +1,246 @@
+// The hand and player objects over the replay's records: the hand's slot names, its methods as
+// a page calls them and reads them as values, its arrays built by the page's own Array, the
+// script object it asks its host for; the player's members, its one hand, and the four seats.
+#include <memory>
+#include <tuple>
+
+#include "logana/player_object_win.h"
+#include "logana/tehai_object_win.h"
+#include "page_test.h"
+
+namespace zuvelo::testing {
+namespace {
+
+// 11123m 456p 789p 55s, waiting on 1m (three held), 4m (none) and 5s (two held): 1 + 4 + 2
+// left to draw. Codes are kind * 4 + copy.
+const std::vector<int> kReady = {0, 1, 2, 4, 8, 48, 52, 56, 60, 64, 68, 88, 89};
+const std::vector<int> kReversed(kReady.rbegin(), kReady.rend());
+
+// A 13-tile hand dealt as the replay deals it, slot order as given.
+void Deal(Tehai& hand, const std::vector<int>& codes13) {
+  hand.ResetTehai();
+  hand.SetHaipai(codes13.data());
+  ASSERT_TRUE(hand.UpdateSyanten1().ok());
+}
+
+std::wstring Join(const std::vector<int>& codes) {
+  std::wstring joined;
+  for (int code : codes) joined += (joined.empty() ? L"" : L",") + std::to_wstring(code);
+  return joined;
+}
+
+// ES3 only: no JSON.
+constexpr const wchar_t* kHelpers =
+    LR"(
+function list(a) { return (a instanceof Array) + ':' + a.join(','); }
+function slots(h) {
+  var out = [];
+  for (var i = 0; i < 14; i++) out.push(h[i]);
+  return out.join(',');
+}
+function describe(p) {
+  return [p.un, p.dan, p.rate, p.gold, p.rc, String.fromCharCode(p.sx), p.ten,
+          p.tehai.length].join(',');
+}
+)";
+
+class TehaiObjectTest : public PageTest {
+ protected:
+  void SetUp() override {
+    PageTest::SetUp();
+    ASSERT_EQ(script_.Run(kHelpers), S_OK);
+    hand_ = IDispatchTehaiImpl::Create(record_, host_.hwnd());
+    ASSERT_TRUE(hand_);
+    ASSERT_EQ(script_.AddNamedItem(L"h", hand_.get()), S_OK);
+  }
+  void TearDown() override {
+    PageTest::TearDown();
+    script_.Close();
+    EXPECT_EQ(RefCount(hand_.get()), 1u);
+    hand_.reset();
+    EXPECT_EQ(Trace(), Lines{"IDispatchTehaiImpl DESTRUCT\r\n"});
+    EXPECT_TRUE(boxes_.Take().empty());
+  }
+  HRESULT Call(DISPID id, WORD flags, VARIANT* result) {
+    return InvokeWith(hand_.get(), id, flags, {}, result);
+  }
+
+  std::shared_ptr<Tehai> record_ = std::make_shared<Tehai>();
+  com_ptr<IDispatchTehaiImpl> hand_;
+};
+
+// Names of digits only are slots ("" too); a number past 13, also modulo 2^32, is a bad index
+// that decides the lookup of several names; anything else is an unknown name, with its line.
+TEST_F(TehaiObjectTest, DigitNamesAreSlotsAndOutOfRangeNumbersAreBadIndexes) {
+  const struct {
+    const wchar_t* name;
+    DISPID id;
+    HRESULT hr;
+  } cases[] = {
+      {L"007", 207, S_OK},
+      {L"", 200, S_OK},
+      {L"000000000000000000000013", 213, S_OK},
+      {L"14", DISPID_UNKNOWN, DISP_E_BADINDEX},
+      {L"4294967309", DISPID_UNKNOWN, DISP_E_BADINDEX},
+      {L"-1", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND},
+      {L"1 ", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND},
+      {L"1a", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND},
+      {L"\xFF11", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND},  // a fullwidth digit is no digit
+  };
+  for (const auto& c : cases) {
+    const std::wstring name(c.name);
+    SCOPED_TRACE(::testing::PrintToString(name));
+    LPOLESTR names[] = {const_cast<LPOLESTR>(c.name)};
+    DISPID id = 12345;
+    EXPECT_EQ(hand_->GetIDsOfNames(IID_NULL, names, 1, 0, &id), c.hr);
+    EXPECT_EQ(id, c.id);
+    const Lines lines = Trace();
+    if (c.hr != DISP_E_MEMBERNOTFOUND) {
+      EXPECT_EQ(lines, Lines{});
+    } else if (name[0] < 0x80) {
+      EXPECT_EQ(lines, Lines{"IDispatchTehaiImpl GetIDsOfNames UNKNOWN " +
+                             std::string(name.begin(), name.end()) + "\r\n"});
+    } else {
+      EXPECT_EQ(lines.size(), 1u);  // how the trace shows the name is the trace's business
+    }
+  }
+  LPOLESTR names[] = {const_cast<LPOLESTR>(L"length"), const_cast<LPOLESTR>(L"14"),
+                      const_cast<LPOLESTR>(L"5")};
+  DISPID ids[3] = {};
+  EXPECT_EQ(hand_->GetIDsOfNames(IID_NULL, names, 3, 0, ids), DISP_E_BADINDEX);
+  EXPECT_EQ(ids[0], 100);
+  EXPECT_EQ(ids[1], DISPID_UNKNOWN);
+  EXPECT_EQ(ids[2], 205);
+}
+
+TEST_F(TehaiObjectTest, SlotsReadLikeArrayElementsAndCannotBeWritten) {
+  Deal(*record_, kReversed);  // slots keep the deal's order
+  EXPECT_EQ(Text(L"slots(h)"), Join(kReversed) + L",255");
+  EXPECT_EQ(
+      Text(L"h.length + ':' + h[''] + ':' + h['012'] + ':' + h['013']"),
+      L"13:" + std::to_wstring(kReversed[0]) + L":" + std::to_wstring(kReversed[12]) + L":255");
+  EXPECT_EQ(Attempt(L"h[14];"), ErrorNumber(DISP_E_BADINDEX));
+  unique_variant value;
+  EXPECT_EQ(Call(203, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, value.get()),
+            DISP_E_ARRAYISLOCKED);
+  EXPECT_EQ(Call(203, DISPATCH_PROPERTYPUT, value.get()), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(203, DISPATCH_PROPERTYGET, nullptr), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Attempt(L"h[3] = 1;"), ErrorNumber(DISP_E_MEMBERNOTFOUND));
+  EXPECT_EQ(record_->hai[3], kReversed[3]);
+  EXPECT_EQ(Trace(), Lines{});
+  // Slots and the length are no methods.
+  EXPECT_EQ(Call(213, DISPATCH_METHOD, value.get()), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(100, DISPATCH_METHOD, value.get()), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Trace(), (Lines{"IDispatchTehaiImpl UNKNOWN Invoke dispid=213/0xD5 cArg=0",
+                            "IDispatchTehaiImpl UNKNOWN Invoke dispid=100/0x64 cArg=0"}));
+}
+
+TEST_F(TehaiObjectTest, MethodsFollowTheLiveRecordAlsoReadAsValues) {
+  ASSERT_EQ(script_.Run(L"var s = h.syanten, m = h.machi, n = h.machiCount, t = h.toArray;"), S_OK);
+  const wchar_t* kAll = L"[h.length, s(), list(m()), n(), h.furiten(), list(t())].join(' ')";
+  EXPECT_EQ(Text(kAll), L"0 8 true: 0 false true:");
+  Deal(*record_, kReversed);
+  EXPECT_EQ(Text(L"typeof h.sort()"), L"undefined");
+  EXPECT_EQ(Text(L"slots(h)"), Join(kReady) + L",255");  // the empty slot stays last
+  EXPECT_EQ(Text(kAll), L"13 0 true:0,3,22 7 false true:" + Join(kReady));
+  ASSERT_EQ(script_.Run(L"s = m = n = t = null; CollectGarbage();"), S_OK);
+  EXPECT_EQ(Trace(), Lines(4, "CFunctionObject DESTRUCT\r\n"));
+
+  // A winning draw: 3n+2 tiles read the second shanten number.
+  ASSERT_TRUE(record_->AddHai(13).ok());
+  ASSERT_TRUE(record_->UpdateSyanten2().ok());
+  EXPECT_EQ(Text(L"h.length + ' ' + h.syanten() + ' ' + h.toArray().length"), L"14 -1 14");
+
+  // Discarded 4m earlier in the round: the ready hand is furiten.
+  record_->ResetTehai();
+  record_->MarkDiscard(14);
+  record_->SetHaipai(kReady.data());
+  ASSERT_TRUE(record_->UpdateSyanten1().ok());
+  unique_variant furiten;
+  ASSERT_EQ(Call(105, DISPATCH_METHOD, furiten.get()), S_OK);
+  EXPECT_EQ(furiten.type(), VT_BOOL);
+  EXPECT_EQ(V_BOOL(furiten.get()), VARIANT_TRUE);
+
+  // Without a result nothing is built, but the method runs.
+  Deal(*record_, kReversed);
+  EXPECT_EQ(Call(101, DISPATCH_METHOD, nullptr), S_OK);
+  EXPECT_EQ(record_->hai[0], kReady[0]);
+  EXPECT_EQ(Trace(), Lines{});
+}
+
+using HandOwnersTest = PageTest;
+
+// The player's hand asks the host for the page's script object once and keeps that reference
+// for its life; script reads the same hand every time.
+TEST_F(HandOwnersTest, APlayerReadsItsDefaultsAndKeepsOneHand) {
+  com_ptr<IDispatch> page = script_.Global();
+  const ULONG page_refs = RefCount(page.get());
+  auto player = IDispatchPlayerImpl::Create(std::make_shared<Player>(), host_.hwnd());
+  ASSERT_TRUE(player);
+  EXPECT_EQ(RefCount(page.get()), page_refs + 1);
+  IDispatch* hand = player->tehai();
+  const ULONG hand_refs = RefCount(hand);
+  unique_variant read;
+  ASSERT_EQ(InvokeWith(player.get(), 108, DISPATCH_PROPERTYGET, {}, read.get()), S_OK);
+  EXPECT_EQ(V_DISPATCH(read.get()), hand);
+  EXPECT_EQ(RefCount(hand), hand_refs + 1);
+  read.clear();
+  ASSERT_EQ(script_.Run(kHelpers), S_OK);
+  ASSERT_EQ(script_.AddNamedItem(L"p", player.get()), S_OK);
+  EXPECT_EQ(Text(L"describe(p) + ';' + (p.tehai === p.tehai)"), L",0,1500,0,0,C,0,0;true");
+  script_.Close();
+  EXPECT_EQ(RefCount(player.get()), 1u);
+  EXPECT_EQ(RefCount(hand), hand_refs);
+  const ULONG before = RefCount(page.get());
+  player.reset();
+  EXPECT_EQ(RefCount(page.get()), before - 1);
+  EXPECT_EQ(Trace(),
+            (Lines{"IDispatchTehaiImpl DESTRUCT\r\n", "IDispatchPlayerImpl DESTRUCT\r\n"}));
+}
+
+// The hand a page keeps outlives its player, and both outlive the seats, with their values.
+TEST_F(HandOwnersTest, FacesScriptKeepsOutliveTheSeatsWithTheirLastValues) {
+  std::optional<PlayerSeats> seats = PlayerSeats::Create(host_.hwnd());
+  ASSERT_TRUE(seats);
+  Player& seat = (*seats->records)[2];
+  std::tie(seat.un, seat.dan, seat.rate, seat.gold, seat.rc, seat.sx, seat.ten) =
+      std::make_tuple(u"\u6771", 10, 1623, 1, 5, 'M', 250);
+  Deal(seat.tehai, kReady);
+  ASSERT_EQ(script_.Run(kHelpers), S_OK);
+  ASSERT_EQ(script_.AddNamedItem(L"seat", seats->faces[2].get()), S_OK);
+  ASSERT_EQ(script_.Run(L"var kept = seat, hand = seat.tehai;"), S_OK);
+  seats.reset();
+  // Seats 3, 1 and 0 go with their hands; seat 2 and its hand are the page's now.
+  Lines gone;
+  for (int seat = 0; seat < 3; ++seat) {
+    gone.push_back("IDispatchTehaiImpl DESTRUCT\r\n");
+    gone.push_back("IDispatchPlayerImpl DESTRUCT\r\n");
+  }
+  EXPECT_EQ(Trace(), gone);
+  EXPECT_EQ(Text(L"describe(kept) + ';' + hand.syanten() + ';' + hand.machi()"),
+            L"\u6771,10,1623,1,5,M,250,13;0;0,3,22");
+  // The page lets go (the hand holds the page's global object, so only the page can end the
+  // cycle of its variables); the named item goes with the engine, and the player's hand with it.
+  ASSERT_EQ(script_.Run(L"kept = hand = null; CollectGarbage();"), S_OK);
+  EXPECT_EQ(Trace(), Lines{});
+  script_.Close();
+  gone.resize(2);
+  EXPECT_EQ(Trace(), gone);
+}
+
+// The first hand fails, its player and the seats with it, after one box.
+TEST_F(HandOwnersTest, AHostWithoutAScriptObjectFailsTheHandsWithABox) {
+  TestHostWindow silent(main_.hwnd(), nullptr);
+  EXPECT_FALSE(PlayerSeats::Create(silent.hwnd()));
+  const std::vector<MessageBoxCall> boxes = boxes_.Take();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].owner, silent.hwnd());
+  EXPECT_EQ(boxes[0].text, "GETSCRIPT FAILED");
+  EXPECT_FALSE(boxes[0].caption.has_value());
+  EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR));
+  EXPECT_EQ(Trace(),
+            (Lines{"IDispatchTehaiImpl DESTRUCT\r\n", "IDispatchPlayerImpl DESTRUCT\r\n"}));
+}
+
+}  // namespace
+}  // namespace zuvelo::testing
