@@ -37,8 +37,7 @@ done
 run() {
   mode="$1" exe="$2"
   echo "--- $mode"
-  (cd "$3" && exec timeout -s KILL 40 "$wine_run" "$exe") >"$out/smoke-$mode.log" 2>&1 &
-  pid=$!
+  (cd "$3" && exec timeout -s KILL 40 "$wine_run" "$exe") >"$out/smoke-$mode.log" 2>&1 & pid=$!
   facts=$(timeout -s KILL 30 "$wine_run" "$probe" find 20000 | tr -d '\r')
   echo "$facts"
   for fact in 'class=WC_ZUVELO_WIN_APP LOGANA' caption=ZUVELO visible=1 \

@@ -18,7 +18,6 @@ class TraceTest : public ::testing::Test {
  protected:
   // One listener for the suite; it also starts the sockets layer before the first line.
   static void SetUpTestSuite() { Listen(); }
-  static void TearDownTestSuite() { listener_.reset(); }
   // Other programs may trace meanwhile: a marker line tells this process's port, the only one kept.
   static void Listen() {
     listener_.reset();

@@ -1,8 +1,6 @@
-// The smoke test's look at the running program, through window messages only.
-//   window_probe find <ms>   waits for the main window to be shown and prints its class,
-//                            caption, visibility and toolbar class and button count
-//   window_probe close <ms>  posts WM_CLOSE to it
-// Exit code 0 on success, 2 when no main window appeared in time.
+// The smoke test's look at the running program, through window messages only. "find <ms>"
+// waits for the main window to be shown and prints its class, caption, visibility and toolbar
+// class and button count; "close <ms>" posts WM_CLOSE to it. Exit code 2: no window in time.
 #include <windows.h>
 
 #include <commctrl.h>

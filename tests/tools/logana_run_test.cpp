@@ -96,7 +96,6 @@ TEST(LoganaRun, ExitCodesAndMessages) {
       {{"--help"}, 0, "exit codes (the first that applies):", ""},
       {{}, 2, "", "(see --help)"},
       {{"--bogus", script}, 2, "", "--bogus"},
-      {{"--work"}, 2, "", "(see --help)"},
       {{"--home", "ftp://x/", script}, 2, "", "--home must look like http://host[:port]/"},
       {{"none.js"}, 2, "", "logana-run: cannot read"},
       {{"--logs", "nowhere", script}, 2, "", "logana-run: no log folder"},
