@@ -383,6 +383,32 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
              "\xE8\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x81\x41\x91\xCE\x90\xED\x82\xF0"
              "\x8D\x73\x82\xC8\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"};
        }},
+      {"a downloaded body that is no gzip log",
+       [&](RunLogs& logs, ServedLogs& served) {
+         served.Put(name, std::string("\x1F\x8B\x08\0\0\0\0\0\0", 9));  // a header, cut
+         return Ending{"INVALID LOG FORMAT\r\n" + logs.Placeholder(name),
+                       "Downloading 1/1 " + name};
+       }},
+      {"a downloaded body that is not compressed",
+       [&](RunLogs& logs, ServedLogs& served) {
+         served.Put(name, Game(1).text);
+         return Ending{"INVALID LOG FORMAT\r\n" + logs.Placeholder(name)};
+       }},
+      {"an empty downloaded body",
+       [&](RunLogs& logs, ServedLogs& served) {
+         served.Put(name, "");
+         return Ending{"EMPTY LOG FILE\r\n" + logs.Placeholder(name)};
+       }},
+      {"a log file whose name is no log name",
+       [](RunLogs& logs, ServedLogs&) {
+         WriteBytes(logs.root() + "\\201507\\x.MJLOG", Gzip(Game(1).text));
+         return Ending{"INVALID LOG FILENAME\r\nx.MJLOG"};
+       }},
+      {"a log file that gives nothing",
+       [&](RunLogs& logs, ServedLogs&) {
+         return Ending{"INVALID FILE\r\n" +
+                       logs.Write(name, std::string("\x1F\x8B\x08\xFF\xFF", 5))};
+       }},
       {"a log the replay cannot read",
        [&](RunLogs& logs, ServedLogs&) {
          logs.Write(name, Gzip("hello"));
