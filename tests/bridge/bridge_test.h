@@ -1,81 +1,141 @@
-// Fixture shared by the bridge tests: one trace receiver for the program, and a leak check
-// after every test.
+// Fixture of the bridge tests: the page fixture with a leak check after every test, and script
+// classes made only for the tests, one per Invoke flavour, declared as the program's are.
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "bridge/com_ptr.h"
-#include "sample_objects.h"
-#include "support/trace_listener.h"
+#include "bridge/automation_object.h"
+#include "page_test.h"
 
 namespace zuvelo::testing {
 
-TraceListener& TraceReceiver();
+inline int live_samples = 0;  // objects of the classes below
+struct LiveCount {
+  LiveCount() { ++live_samples; }
+  ~LiveCount() { --live_samples; }
+};
 
-class BridgeTest : public ::testing::Test {
+inline HRESULT Give(const Invocation& call, unique_variant value) {
+  if (call.result() != nullptr) value.release_to(call.result());
+  return S_OK;
+}
+
+// Methods and properties, one of them writable; its unknown-member line shows the flags.
+class Sample final : public AutomationObject<Sample>, LiveCount {
+ public:
+  static constexpr ScriptClass kClass = ScriptClass(
+      InvokeStyle::kMethods, DISP_E_MEMBERNOTFOUND, "Sample made\r\n", "Sample gone\r\n",
+      "Sample name? %ls\r\n", "Sample member? %d/0x%0X args %d flags %X\r\n", true);
+  static std::span<const Member<Sample>> Members() {
+    static constexpr Member<Sample> members[] = {
+        {L"sub", 101, MemberKind::kMethod, &Sample::Sub},
+        {L"calls", 103, MemberKind::kProperty, &Sample::Calls},
+        {L"slot", 104, MemberKind::kProperty, &Sample::GetSlot, &Sample::PutSlot},
+    };
+    return members;
+  }
+  // The first integer less the second, in script order.
+  HRESULT Sub(const Invocation& call) {
+    ++calls;
+    if (call.count() != 2) return DISP_E_BADPARAMCOUNT;
+    if (!IsType(call.arg(0), VT_I4) || !IsType(call.arg(1), VT_I4)) return DISP_E_TYPEMISMATCH;
+    return Give(call, variant_i4(V_I4(call.arg(0)) - V_I4(call.arg(1))));
+  }
+  HRESULT Calls(const Invocation& call) { return Give(call, variant_i4(calls)); }
+  HRESULT GetSlot(const Invocation& call) { return Give(call, variant_dispatch(slot.get())); }
+  HRESULT PutSlot(const Invocation& call) {
+    if (call.count() != 1 || !IsType(call.arg(0), VT_DISPATCH)) return DISP_E_MEMBERNOTFOUND;
+    slot = com_ptr<IDispatch>::copy_of(V_DISPATCH(call.arg(0)));
+    return S_OK;
+  }
+
+  int calls = 0;
+  com_ptr<IDispatch> slot;
+};
+
+// Properties only; no construction line.
+class Record final : public AutomationObject<Record>, LiveCount {
+ public:
+  static constexpr ScriptClass kClass =
+      ScriptClass(InvokeStyle::kPropertiesOnly, DISP_E_MEMBERNOTFOUND, nullptr, "Record gone\r\n",
+                  "Record name? %ls\r\n", "Record member? %d/0x%0X args %d");
+  static std::span<const Member<Record>> Members() {
+    static constexpr Member<Record> members[] = {
+        {L"score", 102, MemberKind::kProperty, &Record::Score}};
+    return members;
+  }
+  HRESULT Score(const Invocation& call) { return Give(call, variant_i4(25000)); }
+};
+
+// Every member through the hand-out rule with the caller's flags, like the file writer.
+class Note final : public AutomationObject<Note>, LiveCount {
+ public:
+  static constexpr ScriptClass kClass =
+      ScriptClass(InvokeStyle::kHandOutEverything, DISP_E_UNKNOWNNAME, nullptr, "Note gone\r\n",
+                  "Note name? %ls\r\n", "Note member? %d/0x%0X args %d");
+  static std::span<const Member<Note>> Members() {
+    static constexpr Member<Note> members[] = {
+        {L"write", 101, MemberKind::kMethod, &Note::Write},
+        {L"read", 102, MemberKind::kMethod, &Note::Read},
+    };
+    return members;
+  }
+  // Exactly one argument; a text is kept.
+  HRESULT Write(const Invocation& call) {
+    if (call.count() != 1) return E_INVALIDARG;
+    if (IsType(call.arg(0), VT_BSTR)) text += bstr_view(V_BSTR(call.arg(0)));
+    return S_OK;
+  }
+  HRESULT Read(const Invocation& call) { return Give(call, variant_text(text)); }
+
+  std::wstring text;
+};
+
+// The analyzer's shape: a script face and an attachable face sharing one count. It traces only
+// unknown names; its members throw or answer S_FALSE.
+class Worker final : public AutomationObject<Worker>, public AttachableObject, LiveCount {
+ public:
+  static constexpr ScriptClass kClass =
+      ScriptClass(InvokeStyle::kMethods, DISP_E_MEMBERNOTFOUND, nullptr, nullptr,
+                  "Worker name? %ls\r\n", nullptr);
+  static std::span<const Member<Worker>> Members() {
+    static constexpr Member<Worker> members[] = {
+        {L"exhaust", 102, MemberKind::kMethod, &Worker::Exhaust},
+        {L"throw", 103, MemberKind::kMethod, &Worker::Throw},
+        {L"maybe", 104, MemberKind::kMethod, &Worker::Maybe},
+    };
+    return members;
+  }
+  HRESULT Exhaust(const Invocation&) { throw std::bad_alloc(); }
+  HRESULT Throw(const Invocation&) { throw 42; }
+  HRESULT Maybe(const Invocation&) { return S_FALSE; }
+
+  STDMETHODIMP_(ULONG) AddRef() override { return AutomationObject::AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return AutomationObject::Release(); }
+  void MainThreadStep() override {
+    ++steps;
+    step_thread = ::GetCurrentThreadId();
+  }
+
+  int steps = 0;
+  DWORD step_thread = 0;
+};
+
+class BridgeTest : public PageTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(TraceReceiver().ok()) << "UDP 127.0.0.1:514 is not free";
-    ASSERT_TRUE(TraceReceiver().keeps_only_this_process()) << "own trace lines do not arrive";
-    TraceReceiver().Take(0);
-  }
   void TearDown() override {
-    EXPECT_EQ(LiveSampleObjects(), 0) << "a script object outlived its test";
-    EXPECT_EQ(TraceReceiver().malformed(), 0) << "a trace datagram lacked its zero byte";
+    PageTest::TearDown();
+    script_.Close();
+    EXPECT_EQ(live_samples, 0) << "a script object outlived its test";
   }
-  static std::vector<std::string> Trace() { return TraceReceiver().Take(); }
 };
 
 template <class T>
 com_ptr<T> Make() {
   return com_ptr<T>(new T);
-}
-
-// The count as the object keeps it, seen through AddRef/Release.
-inline ULONG RefCount(IUnknown* object) {
-  object->AddRef();
-  return object->Release();
-}
-
-}  // namespace zuvelo::testing
-
-#include <utility>
-
-#include "bridge/variant.h"
-
-namespace zuvelo::testing {
-
-// Arguments given in script order and laid out last-first, as automation stores them.
-class ScriptArgs {
- public:
-  ScriptArgs() = default;
-  ScriptArgs(std::initializer_list<int> numbers) {
-    for (int n : numbers) Add(variant_i4(n));
-  }
-  ScriptArgs& Add(unique_variant value) {
-    owned_.push_back(std::move(value));
-    return *this;
-  }
-  DISPPARAMS* params() {
-    stored_.clear();
-    for (auto it = owned_.rbegin(); it != owned_.rend(); ++it) stored_.push_back(*it->get());
-    params_ = {stored_.empty() ? nullptr : stored_.data(), nullptr,
-               static_cast<UINT>(stored_.size()), 0};
-    return &params_;
-  }
-
- private:
-  std::vector<unique_variant> owned_;
-  std::vector<VARIANT> stored_;
-  DISPPARAMS params_{};
-};
-
-inline HRESULT CallInvoke(IDispatch* object, DISPID id, WORD flags, ScriptArgs args,
-                          VARIANT* result) {
-  return object->Invoke(id, IID_NULL, 0, flags, args.params(), result, nullptr, nullptr);
 }
 
 }  // namespace zuvelo::testing

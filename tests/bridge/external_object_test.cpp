@@ -1,13 +1,9 @@
 // window.external as pages use it: mjCommand and the objects it creates, the two hand
-// calculators in both argument forms, the requests sent to the main window, method values,
-// and the object model's particulars for this class.
-#include <dispex.h>
-
+// calculators in both argument forms, and the requests sent to the main window.
 #include <algorithm>
-#include <utility>
+#include <tuple>
 
 #include "bridge/external_object_win.h"
-#include "bridge/script_values.h"
 #include "hand/hand_notation.h"
 #include "hand/syanten.h"
 #include "page_test.h"
@@ -36,13 +32,23 @@ class ExternalTest : public PageTest {
     PageTest::TearDown();
   }
 
+  // What external.member(arguments) gives script: its value as text, or the error's number.
+  std::wstring Result(const wchar_t* member, const std::wstring& arguments) {
+    return Text(L"(function () { try { return String(external." + std::wstring(member) + L"(" +
+                arguments + L")); } catch (e) { return String(e.number); } })()");
+  }
+  HRESULT Invoke(DISPID id, std::vector<unique_variant> args, VARIANT* result) {
+    return InvokeWith(external_.get(), id, DISPATCH_METHOD, std::move(args), result);
+  }
+
   com_ptr<IDispatchBrowserExternalImpl> external_;
 };
 
-// Tile codes of a hand in notation: the first free copy of each kind.
-std::vector<int> Codes(const char* notation) {
+// Tile codes of a hand in notation (the first free copy of each kind), or its kind counts.
+std::vector<int> Codes(const char* notation, bool counts = false) {
   const ParsedHand hand = ParseTileNotation(notation);
   EXPECT_TRUE(hand.ok()) << notation << ": " << hand.message;
+  if (counts) return std::vector<int>(hand.counts.begin(), hand.counts.end());
   std::vector<int> codes;
   for (int kind = 0; kind < kKindCount; ++kind) {
     for (int copy = 0; copy < hand.counts[static_cast<std::size_t>(kind)]; ++copy) {
@@ -52,115 +58,65 @@ std::vector<int> Codes(const char* notation) {
   return codes;
 }
 
-std::vector<int> Counts(const char* notation) {
-  const ParsedHand hand = ParseTileNotation(notation);
-  EXPECT_TRUE(hand.ok()) << notation << ": " << hand.message;
-  return std::vector<int>(hand.counts.begin(), hand.counts.end());
-}
-
-std::wstring Join(const std::vector<int>& values) {
+std::wstring Join(const std::vector<int>& values, const wchar_t* separator = L", ") {
   std::wstring text;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i) text += L", ";
-    text += std::to_wstring(values[i]);
+  for (int value : values) {
+    if (!text.empty()) text += separator;
+    text += std::to_wstring(value);
   }
   return text;
 }
 
 std::wstring ArrayOf(const std::vector<int>& values) { return L"[" + Join(values) + L"]"; }
 
-// The trace line of the calculator for these slots.
-std::string SlotLine(std::vector<int> slots) {
-  slots.resize(14, 255);
-  std::string line = "CalcSyanten14 ";
-  for (std::size_t i = 0; i < slots.size(); ++i) {
-    if (i) line += ',';
-    line += std::to_string(slots[i]);
-  }
-  return line + "\r\n";
-}
-
-TEST_F(ExternalTest, MjCommandAnswersItsThreeCommandsExactly) {
-  EXPECT_EQ(Text(L"external.mjCommand('VERSION')"), L"1.03");
+TEST_F(ExternalTest, MjCommandAnswersItsThreeCommandsExactlyAndOnlyIntoAResultSlot) {
   EXPECT_EQ(Text(L"typeof external.mjCommand('VERSION')"), L"number");
+  EXPECT_EQ(Result(L"mjCommand", L"'VERSION'"), L"1.03");
+  EXPECT_EQ(Result(L"mjCommand", L"5, 'VERSION'"), L"1.03");  // the argument stored first counts
+  for (const wchar_t* arguments :
+       {L"'version'", L"", L"5", L"''", L"'VERSION '", L"'CREATEINSTANCE::LOGANA1.1'",
+        L"'CREATEINSTANCE::file1.0'", L"'VERSION', 5"}) {
+    EXPECT_EQ(Result(L"mjCommand", arguments), kNotFound) << ::testing::PrintToString(arguments);
+  }
   // A statement gives no result slot: nothing is made or answered then.
-  for (const wchar_t* call :
-       {L"external.mjCommand('version')", L"external.mjCommand()", L"external.mjCommand(5)",
-        L"external.mjCommand('')", L"external.mjCommand('VERSION ')",
-        L"external.mjCommand('CREATEINSTANCE::LOGANA1.1')",
-        L"external.mjCommand('CREATEINSTANCE::file1.0')", L"external.mjCommand('VERSION', 5)",
-        L"external.mjCommand('VERSION');", L"external.mjCommand('CREATEINSTANCE::FILE1.0');"}) {
-    SCOPED_TRACE(::testing::PrintToString(std::wstring(call)));
-    const std::wstring statement =
-        std::wstring(call).back() == L';' ? call : L"var r = " + std::wstring(call) + L";";
-    EXPECT_EQ(Attempt(statement), kNotFound);
-  }
-  // The argument stored first is the last one written.
-  EXPECT_EQ(Text(L"external.mjCommand(5, 'VERSION')"), L"1.03");
+  EXPECT_EQ(Attempt(L"external.mjCommand('CREATEINSTANCE::FILE1.0');"), kNotFound);
   EXPECT_EQ(Trace(), Lines{});
-}
-
-TEST_F(ExternalTest, MjCommandNeedsAResultSlotAndLeavesItAloneOnFailure) {
-  unique_variant result;
-  std::vector<unique_variant> args;
-  args.push_back(variant_text(L"CREATEINSTANCE::FILE1.0"));
-  EXPECT_EQ(InvokeWith(external_.get(), 1001, DISPATCH_METHOD, std::move(args), nullptr),
-            DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Trace(), Lines{});  // nothing was made
-
-  struct Case {
-    unique_variant argument;
-    VARTYPE after;  // what the preset result holds afterwards
-  };
-  Case cases[] = {
-      {variant_i4(5), VT_I4},             // not looked at: no string
-      {variant_text(L"NOPE"), VT_EMPTY},  // emptied, then unknown
-      {variant_text(L"VERSION"), VT_R8},
-  };
-  for (Case& c : cases) {
+  // A failure leaves a result slot as it was without a text, and emptied after one.
+  std::pair<unique_variant, VARTYPE> cases[] = {
+      {variant_i4(5), VT_I4}, {variant_text(L"NOPE"), VT_EMPTY}, {variant_text(L"VERSION"), VT_R8}};
+  for (auto& [argument, after] : cases) {
     unique_variant preset = variant_i4(77);
-    std::vector<unique_variant> one;
-    one.push_back(std::move(c.argument));
-    InvokeWith(external_.get(), 1001, DISPATCH_METHOD, std::move(one), preset.get());
-    EXPECT_EQ(preset.type(), c.after);
+    Invoke(1001, Args(std::move(argument)), preset.get());
+    EXPECT_EQ(preset.type(), after);
   }
-  EXPECT_EQ(InvokeWith(external_.get(), 1001, DISPATCH_METHOD, {}, result.get()),
-            DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(ExternalTest, CreatedObjectsAreNewIndependentAndSingleOwned) {
   ASSERT_EQ(script_.Run(L"var a1 = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"
                         L"var a2 = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"
                         L"var f1 = external.mjCommand('CREATEINSTANCE::FILE1.0');"
-                        L"var f2 = external.mjCommand('CREATEINSTANCE::FILE1.0');"),
+                        L"var f2 = external.mjCommand('CREATEINSTANCE::FILE1.0');"
+                        L"a1.global = {n: 1}; a2.global = {n: 2};"),
             S_OK);
-  EXPECT_EQ(Text(L"(a1 !== a2) + ',' + (f1 !== f2) + ',' + (a1.cache !== null)"),
-            L"true,true,true");
-  EXPECT_EQ(Text(L"a1.nTotal + a2.nProgress"), L"0");
-  ASSERT_EQ(script_.Run(L"a1.global = {n: 1}; a2.global = {n: 2};"), S_OK);
-  EXPECT_EQ(Text(L"a1.global.n + ':' + a2.global.n"), L"1:2");
+  EXPECT_EQ(Text(L"[a1 !== a2, f1 !== f2, a1.cache !== null, a1.nTotal + a2.nProgress, "
+                 L"a1.global.n, a2.global.n]"),
+            L"true,true,true,0,1,2");
   EXPECT_EQ(Attempt(L"f1.open('default', '.pdf');"), ErrorNumber(E_INVALIDARG));
   const Lines made = Trace();
   EXPECT_EQ(std::count(made.begin(), made.end(), "IDispatchLogAnaImpl CONSTRUCT\r\n"), 2);
   EXPECT_EQ(std::count(made.begin(), made.end(), "IDispatchFileImpl CONSTRUCT\r\n"), 2);
-
-  // Directly: the result holds the new object's only reference.
   for (const wchar_t* command : {L"CREATEINSTANCE::LOGANA1.0", L"CREATEINSTANCE::FILE1.0"}) {
-    SCOPED_TRACE(::testing::PrintToString(std::wstring(command)));
     unique_variant result;
-    std::vector<unique_variant> args;
-    args.push_back(variant_text(command));
-    ASSERT_EQ(InvokeWith(external_.get(), 1001, DISPATCH_METHOD, std::move(args), result.get()),
-              S_OK);
+    ASSERT_EQ(Invoke(1001, Args(variant_text(command)), result.get()), S_OK);
     ASSERT_EQ(result.type(), VT_DISPATCH);
-    EXPECT_EQ(RefCount(V_DISPATCH(result.get())), 1u);
+    EXPECT_EQ(RefCount(V_DISPATCH(result.get())), 1u) << "the result holds the only reference";
   }
   Trace();
 }
 
 TEST_F(ExternalTest, AnAnalyzerThatCannotGetThePageScriptIsNotMade) {
   host_.set_script(nullptr);
-  EXPECT_EQ(Attempt(L"var made = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"), kNotFound);
+  EXPECT_EQ(Result(L"mjCommand", L"'CREATEINSTANCE::LOGANA1.0'"), kNotFound);
   const auto boxes = boxes_.Take();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "GETSCRIPT FAILED");
@@ -169,275 +125,112 @@ TEST_F(ExternalTest, AnAnalyzerThatCannotGetThePageScriptIsNotMade) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "IDispatchLogAnaImpl CONSTRUCT\r\n"), 0);
 }
 
-TEST_F(ExternalTest, CalcSyanten14ReadsArraysAndSeparateCodes) {
-  struct Case {
-    const char* hand;
-    int expected;  // shanten by hand: -1 complete, 0 ready
+// An array is read in order, separate codes last-first, and only what the hand model can hold.
+TEST_F(ExternalTest, CalcSyanten14ReadsUpToFourteenSlots) {
+  const std::vector<int> won = Codes("123m456p789s11222z"), ready = Codes("123m456p789s1122z");
+  EXPECT_EQ(Result(L"mjCalcSyanten14", ArrayOf(won)), L"-1");
+  EXPECT_EQ(Result(L"mjCalcSyanten14", Join(ready)), L"0");
+  Trace();
+  std::vector<int> padded(13, 255);
+  padded.push_back(9);
+  const std::pair<std::wstring, std::vector<int>> read[] = {
+      {ArrayOf(won), won},
+      {Join(won), {won.rbegin(), won.rend()}},
+      {ArrayOf(ready), ready},
+      {Join(ready), {ready.rbegin(), ready.rend()}},
+      // Fifteen: the one written first is not read.
+      {L"'x', " + Join(won), {won.rbegin(), won.rend()}},
+      {L"", {}},
+      {L"255, 0", {0, 255}},
+      {L"[]", {}},
+      {L"['1', '2', true, 2.5, null]", {}},  // no integer: no tile
+      {L"{length: -1, 0: 8}", {8}},          // a length that is no count reads all 14
+      {L"{length: 'x', 13: 9}", padded},
+      {L"{length: 2, 0: 1, 1: 2, 2: 3}", {1, 2}},
+      {ArrayOf(won) + L".concat([-1, 999, 'x'])", won},  // what follows the 14th does no harm
   };
-  const Case hands[] = {
-      {"123m456p789s11222z", -1},
-      {"123m456p789s1122z", 0},
-      {"19m19p19s12345677z", -1},
-      {"1133557799m1122p", -1},
-      {"5m+4", 0},
-  };
-  for (const Case& c : hands) {
-    SCOPED_TRACE(c.hand);
-    const std::vector<int> codes = Codes(c.hand);
-    EXPECT_EQ(Text(L"external.mjCalcSyanten14(" + ArrayOf(codes) + L")"),
-              std::to_wstring(c.expected));
-    EXPECT_EQ(Trace(), Lines{SlotLine(codes)});
-    // Separate arguments fill the slots last-first.
-    EXPECT_EQ(Text(L"external.mjCalcSyanten14(" + Join(codes) + L")"), std::to_wstring(c.expected));
-    const std::vector<int> reversed(codes.rbegin(), codes.rend());
-    EXPECT_EQ(Trace(), Lines{SlotLine(reversed)});
-  }
-}
-
-TEST_F(ExternalTest, CalcSyanten14ArrayEdges) {
-  struct Case {
-    const wchar_t* argument;
-    std::vector<int> slots;  // what the search is given; empty: the call fails
-    const std::wstring* failure;
-  };
-  const std::vector<int> all_four = {0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48, 52};
-  const Case cases[] = {
-      {L"[]", {}, nullptr},
-      {L"['1', '2', true, 2.5, null]", {}, nullptr},  // no integer: no tile
-      {L"[255, 0]", {255, 0}, nullptr},
-      {L"{length: -1, 0: 8}", {8}, nullptr},  // a negative length reads all 14
-      {L"{length: 'x', 13: 9}",
-       {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 9},
-       nullptr},
-      {L"{length: 2, 0: 1, 1: 2, 2: 3}", {1, 2}, nullptr},
-      {L"{}", {}, nullptr},
-      // Twenty elements: only the first 14 are read, so the bad ones after them do no harm.
-      {L"[0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48, 52, -1, 999, 'x', 1, 2, 3]", all_four,
-       nullptr},
-      {L"[0, -1]", {}, &kFail},
-      {L"[136]", {}, &kFail},
-      {L"[254]", {}, &kFail},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(std::wstring(c.argument)));
-    const std::wstring call = L"external.mjCalcSyanten14(" + std::wstring(c.argument) + L");";
-    if (c.failure) {
-      EXPECT_EQ(Attempt(call), *c.failure);
-      EXPECT_EQ(Trace(), Lines{});
-      continue;
-    }
+  for (const auto& [arguments, given] : read) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
     std::vector<TileCode> slots(14, kNoTile);
-    for (std::size_t i = 0; i < c.slots.size(); ++i) slots[i] = static_cast<TileCode>(c.slots[i]);
-    EXPECT_EQ(Text(L"external.mjCalcSyanten14(" + std::wstring(c.argument) + L")"),
-              std::to_wstring(CalcSyanten14(slots.data())));
-    EXPECT_EQ(Trace(), Lines{SlotLine(c.slots)});
+    std::copy(given.begin(), given.end(), slots.begin());
+    EXPECT_EQ(Result(L"mjCalcSyanten14", arguments), std::to_wstring(CalcSyanten14(slots.data())));
+    std::vector<int> traced(slots.begin(), slots.end());
+    const std::wstring codes = Join(traced, L",");
+    EXPECT_EQ(Trace(), Lines{"CalcSyanten14 " + std::string(codes.begin(), codes.end()) + "\r\n"});
   }
-}
-
-TEST_F(ExternalTest, CalcSyanten14SeparateArgumentEdges) {
-  EXPECT_EQ(Text(L"external.mjCalcSyanten14()"), L"-1");  // no tile at all
-  EXPECT_EQ(Trace(), Lines{SlotLine({})});
-  EXPECT_EQ(Text(L"external.mjCalcSyanten14(255, 0)"), L"0");  // one tile: a single wait
-  EXPECT_EQ(Trace(), Lines{SlotLine({0, 255})});
-  for (const auto& [call, expected] : std::vector<std::pair<std::wstring, std::wstring>>{
-           {L"external.mjCalcSyanten14(136);", kFail},
-           {L"external.mjCalcSyanten14(-1);", kFail},
-           {L"external.mjCalcSyanten14(0, 300);", kFail},
-           {L"external.mjCalcSyanten14('4');", kTypeMismatch},
-           {L"external.mjCalcSyanten14(2.5);", kTypeMismatch},
-           {L"external.mjCalcSyanten14([1], 2);", kTypeMismatch},
-       }) {
-    SCOPED_TRACE(::testing::PrintToString(call));
-    EXPECT_EQ(Attempt(call), expected);
+  for (const wchar_t* arguments : {L"[0, -1]", L"[136]", L"[254]", L"136", L"-1", L"0, 300"}) {
+    EXPECT_EQ(Result(L"mjCalcSyanten14", arguments), kFail) << ::testing::PrintToString(arguments);
+  }
+  for (const wchar_t* arguments : {L"'4'", L"2.5", L"[1], 2"}) {
+    EXPECT_EQ(Result(L"mjCalcSyanten14", arguments), kTypeMismatch);
   }
   EXPECT_EQ(Trace(), Lines{});
-  // Fifteen arguments: the one stored last (written first) is never looked at.
-  const std::vector<int> codes = Codes("123m456p789s11222z");
-  EXPECT_EQ(Text(L"external.mjCalcSyanten14('x', " + Join(codes) + L")"), L"-1");
-  EXPECT_EQ(Trace(), Lines{SlotLine(std::vector<int>(codes.rbegin(), codes.rend()))});
-
-  // Directly, without a result slot: computed and traced all the same.
-  std::vector<unique_variant> args;
-  args.push_back(variant_i4(5));
-  EXPECT_EQ(InvokeWith(external_.get(), 1002, DISPATCH_METHOD, std::move(args), nullptr), S_OK);
-  EXPECT_EQ(Trace(), Lines{SlotLine({5})});
+  EXPECT_EQ(Invoke(1002, Args(variant_i4(5)), nullptr), S_OK);  // without a slot all the same
+  EXPECT_EQ(Trace(),
+            Lines{"CalcSyanten14 5,255,255,255,255,255,255,255,255,255,255,255,255,255\r\n"});
 }
 
-TEST_F(ExternalTest, CalcSyanten34ReadsCountsInScriptOrder) {
-  struct Case {
-    const char* hand;
-    int expected;
+// Counts are read in script order, up to 34, and only what the hand model can hold; separate
+// counts may total more than 14, the search copes.
+TEST_F(ExternalTest, CalcSyanten34ReadsUpToThirtyFourCounts) {
+  const std::vector<int> won = Codes("123m456p789s11222z", true);
+  const std::vector<int> ready = Codes("123m456p789s1122z", true);
+  std::vector<int> forty = won;
+  forty.resize(40, 9);
+  const std::pair<std::wstring, std::vector<int>> read[] = {
+      {ArrayOf(won), won},
+      {Join(won), won},
+      {ArrayOf(ready), ready},
+      {Join(ready), ready},
+      {Join(won) + L", 'x'", won},
+      {ArrayOf(forty), won},
+      {L"1", {1}},
+      {L"[]", {}},
+      {L"{length: -1, 33: 1}", Codes("7z+4", true)},
+      {L"[2, 1, '3', 2.5]", {2, 1}},
+      {Join(std::vector<int>(34, 4)), std::vector<int>(34, 4)},
   };
-  const Case hands[] = {
-      {"123m456p789s11222z", -1},
-      {"123m456p789s1122z", 0},
-      {"1m+4", 0},
-      {"1133557799m1122p", -1},
-  };
-  for (const Case& c : hands) {
-    SCOPED_TRACE(c.hand);
-    const std::vector<int> counts = Counts(c.hand);
-    EXPECT_EQ(Text(L"external.mjCalcSyanten34(" + ArrayOf(counts) + L")"),
-              std::to_wstring(c.expected));
-    EXPECT_EQ(Text(L"external.mjCalcSyanten34(" + Join(counts) + L")"),
-              std::to_wstring(c.expected));
+  for (const auto& [arguments, given] : read) {
+    KindCounts counts{};
+    std::copy(given.begin(), given.end(), counts.begin());
+    EXPECT_EQ(Result(L"mjCalcSyanten34", arguments), std::to_wstring(CalcSyanten34(counts)))
+        << ::testing::PrintToString(arguments);
   }
-  EXPECT_EQ(Text(L"external.mjCalcSyanten34(1)"), L"0");  // one tile of kind 0
-  EXPECT_EQ(Trace(), Lines{});                            // this calculator traces nothing
-}
-
-TEST_F(ExternalTest, CalcSyanten34Edges) {
-  KindCounts one_red{};
-  one_red[33] = 1;
-  KindCounts pair_and_more{};
-  pair_and_more[0] = 2;
-  pair_and_more[1] = 1;
-  const struct {
-    std::wstring argument;
-    std::wstring expected;
-  } cases[] = {
-      {L"5", kFail},
-      {L"-1", kFail},
-      {L"0, 5", kFail},
-      {L"'1'", kTypeMismatch},
-      {L"1.5", kTypeMismatch},
-      {L"[5]", kFail},
-      {L"[-1]", kFail},
-      {L"[4, 4, 4, 3]", kFail},  // fifteen tiles in an array
-      {L"{length: -1, 33: 1}", std::to_wstring(CalcSyanten34(one_red))},
-      {L"[2, 1, '3', 2.5]", std::to_wstring(CalcSyanten34(pair_and_more))},
-      {L"[]", std::to_wstring(CalcSyanten34(KindCounts{}))},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.argument));
-    const std::wstring call = L"external.mjCalcSyanten34(" + c.argument + L")";
-    if (c.expected == kFail || c.expected == kTypeMismatch) {
-      EXPECT_EQ(Attempt(call + L";"), c.expected);
-    } else {
-      EXPECT_EQ(Text(call), c.expected);
-    }
+  EXPECT_EQ(Result(L"mjCalcSyanten34", ArrayOf(ready)), L"0");
+  // Fifteen tiles in an array are too many.
+  for (const wchar_t* arguments : {L"5", L"-1", L"0, 5", L"[5]", L"[-1]", L"[4, 4, 4, 3]"}) {
+    EXPECT_EQ(Result(L"mjCalcSyanten34", arguments), kFail) << ::testing::PrintToString(arguments);
   }
-  // Thirty-five counts: the last one written is never looked at.
-  std::vector<int> counts = Counts("123m456p789s11222z");
-  EXPECT_EQ(Text(L"external.mjCalcSyanten34(" + Join(counts) + L", 'x')"), L"-1");
-  // Separate counts may total more than 14; the search copes.
-  EXPECT_EQ(Attempt(L"external.mjCalcSyanten34(4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, "
-                    L"4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4);"),
-            L"ok");
-  // Forty elements: only the first 34 are read.
-  counts.resize(40, 9);
-  EXPECT_EQ(Text(L"external.mjCalcSyanten34(" + ArrayOf(counts) + L")"), L"-1");
+  EXPECT_EQ(Result(L"mjCalcSyanten34", L"'1'"), kTypeMismatch);
+  EXPECT_EQ(Result(L"mjCalcSyanten34", L"1.5"), kTypeMismatch);
+  EXPECT_EQ(Trace(), Lines{});  // this calculator traces nothing
 }
 
 TEST_F(ExternalTest, RequestsGoSynchronouslyToTheMainWindow) {
-  struct Case {
-    const wchar_t* arguments;
-    int count;
-    int type;
-    const wchar_t* text;  // null: no argument sent
-  };
-  const Case cases[] = {
+  // The arguments, their count and the type of the one stored first as traced, and the text sent
+  // (or none).
+  const std::tuple<const wchar_t*, int, int, const wchar_t*> cases[] = {
       {L"", 0, 0, nullptr},
-      {L"'2015071412gm-0009-0000-0a1b2c3d&tw=0'", 1, VT_BSTR,
-       L"2015071412gm-0009-0000-0a1b2c3d&tw=0"},
-      {L"'\u65e5\u672c'", 1, VT_BSTR, L"\u65e5\u672c"},
+      {L"'2015071412gm-0009-0000-0a1b2c3d'", 1, VT_BSTR, L"2015071412gm-0009-0000-0a1b2c3d"},
       {L"5", 1, VT_I4, nullptr},
       {L"null", 1, VT_NULL, nullptr},
       {L"'a', 'b'", 2, VT_BSTR, nullptr},
       {L"'a', 5", 2, VT_I4, nullptr},
   };
-  const struct {
-    const wchar_t* member;
-    const char* line;
-    const char* command;
-  } members[] = {
-      {L"startGame", "__startGame", "STARTGAME"},
-      {L"trayPopup", "__trayPopup", "TRAYPOPUP"},
-  };
-  for (const auto& m : members) {
-    for (const Case& c : cases) {
-      const std::wstring call = L"external." + std::wstring(m.member) + L"(" + c.arguments + L")";
-      SCOPED_TRACE(::testing::PrintToString(call));
-      EXPECT_EQ(Text(call), L"undefined");
+  for (const auto& [member, line, command] :
+       {std::tuple{L"startGame", "__startGame", "STARTGAME"},
+        std::tuple{L"trayPopup", "__trayPopup", "TRAYPOPUP"}}) {
+    for (const auto& [arguments, count, type, text] : cases) {
+      SCOPED_TRACE(::testing::PrintToString(std::wstring(member) + L"(" + arguments + L")"));
+      EXPECT_EQ(Result(member, arguments), L"undefined");
       // Already there when the call returns, sent from this thread.
-      ReceivedCommand expected;
-      expected.name = m.command;
-      expected.has_argument = c.text != nullptr;
-      expected.wide = c.text ? c.text : L"";
-      expected.thread = ::GetCurrentThreadId();
+      const ReceivedCommand expected{command, text != nullptr, text ? text : L"", "",
+                                     ::GetCurrentThreadId()};
       EXPECT_EQ(main_.TakeCommands(), std::vector<ReceivedCommand>{expected});
-      EXPECT_EQ(Trace(), Lines{std::string(m.line) + " c=" + std::to_string(c.count) +
-                               " V_VT=" + std::to_string(c.type) + "\r\n"});
+      EXPECT_EQ(Trace(), Lines{std::string(line) + " c=" + std::to_string(count) +
+                               " V_VT=" + std::to_string(type) + "\r\n"});
     }
   }
-  // The result slot is not touched.
-  unique_variant preset = variant_i4(9);
-  EXPECT_EQ(InvokeWith(external_.get(), 1004, DISPATCH_METHOD, {}, preset.get()), S_OK);
-  EXPECT_EQ(preset.type(), VT_I4);
-  main_.TakeCommands();
-  Trace();
-}
-
-TEST_F(ExternalTest, MembersReadAsValuesRunLater) {
-  ASSERT_EQ(script_.Run(L"var f = external.mjCommand, c14 = external.mjCalcSyanten14,"
-                        L"    c34 = external.mjCalcSyanten34, go = external.startGame;"),
-            S_OK);
-  EXPECT_EQ(Text(L"f('VERSION')"), L"1.03");
-  EXPECT_EQ(Text(L"c14([0, 4, 8])"), Text(L"external.mjCalcSyanten14([0, 4, 8])"));
-  EXPECT_EQ(Text(L"c34(2)"), L"-1");  // a pair beside four called sets
-  // A value hides its method's failure from script.
-  EXPECT_EQ(Attempt(L"f('nothing'); c14(999); c34('x');"), L"ok");
-  ASSERT_EQ(script_.Run(L"go('x');"), S_OK);
-  EXPECT_EQ(main_.TakeCommands().size(), 1u);
-  Trace();
-  ASSERT_EQ(script_.Run(L"f = c14 = c34 = go = null; CollectGarbage();"), S_OK);
-  EXPECT_EQ(Trace(), Lines(4, "CFunctionObject DESTRUCT\r\n"));
-}
-
-TEST_F(ExternalTest, NamesAndNumbers) {
-  struct Name {
-    const wchar_t* name;
-    DISPID id;
-  };
-  const Name names[] = {{L"mjCommand", 1001},           {L"mjCalcSyanten14", 1002},
-                        {L"mjCalcSyanten34", 1003},     {L"startGame", 1004},
-                        {L"trayPopup", 1005},           {L"mjcommand", DISPID_UNKNOWN},
-                        {L"StartGame", DISPID_UNKNOWN}, {L"mjCommand ", DISPID_UNKNOWN}};
-  for (const Name& n : names) {
-    LPOLESTR one[] = {const_cast<LPOLESTR>(n.name)};
-    DISPID id = 0;
-    const HRESULT hr = external_->GetIDsOfNames(IID_NULL, one, 1, 0, &id);
-    EXPECT_EQ(id, n.id);
-    EXPECT_EQ(hr, n.id == DISPID_UNKNOWN ? DISP_E_MEMBERNOTFOUND : S_OK);
-  }
-  EXPECT_EQ(Trace(), (Lines{"IDispatchBrowserExternalImpl GetIDsOfNames UNKNOWN mjcommand\r\n",
-                            "IDispatchBrowserExternalImpl GetIDsOfNames UNKNOWN StartGame\r\n",
-                            "IDispatchBrowserExternalImpl GetIDsOfNames UNKNOWN mjCommand \r\n"}));
-  // A failure early does not stop the later names.
-  LPOLESTR two[] = {const_cast<LPOLESTR>(L"nope"), const_cast<LPOLESTR>(L"trayPopup")};
-  DISPID ids[2] = {};
-  EXPECT_EQ(external_->GetIDsOfNames(IID_NULL, two, 2, 0, ids), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(ids[0], DISPID_UNKNOWN);
-  EXPECT_EQ(ids[1], 1005);
-  EXPECT_EQ(external_->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr), S_OK);
-  Trace();
-
-  unique_variant result;
-  EXPECT_EQ(InvokeWith(external_.get(), 1006, DISPATCH_METHOD, {}, result.get()),
-            DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(InvokeWith(external_.get(), 0, DISPATCH_PROPERTYGET, {}, result.get()),
-            DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(InvokeWith(external_.get(), 1001, DISPATCH_PROPERTYPUT, {}, result.get()),
-            DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Trace(), Lines{});  // unknown numbers are quiet on this class
-  EXPECT_EQ(Attempt(L"external.mjCommand = 1;"), kNotFound);
-  EXPECT_EQ(Text(L"typeof external.trayPopup"), L"object");  // a function object
-
-  IUnknown* other = nullptr;
-  EXPECT_EQ(external_->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(&other)),
-            E_NOINTERFACE);
-  EXPECT_EQ(other, nullptr);
-  Trace();
 }
 
 }  // namespace

@@ -7,89 +7,64 @@
 namespace zuvelo::testing {
 namespace {
 
-constexpr const char* kMainClass = "ZuveloTestMainWindow";
-constexpr const char* kHostClass = "ZuveloTestHostWindow";
-
-void Register(const char* name, WNDPROC proc) {
-  WNDCLASSA window_class{};
-  window_class.lpfnWndProc = proc;
-  window_class.hInstance = ::GetModuleHandleA(nullptr);
-  window_class.lpszClassName = name;
-  ::RegisterClassA(&window_class);  // a second registration fails harmlessly
-}
-
 template <class Self>
-Self* SelfOf(HWND window, UINT message, LPARAM lparam) {
+LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
     ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  return reinterpret_cast<Self*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (auto* self = reinterpret_cast<Self*>(::GetWindowLongPtrA(window, GWLP_USERDATA))) {
+    if (auto answer = self->Handle(message, wparam, lparam)) return *answer;
+  }
+  return ::DefWindowProcA(window, message, wparam, lparam);
+}
+
+template <class Self>
+HWND Create(Self* self, const char* name, DWORD style, HWND parent) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = &Proc<Self>;
+  window_class.hInstance = ::GetModuleHandleA(nullptr);
+  window_class.lpszClassName = name;
+  ::RegisterClassA(&window_class);  // a second registration fails harmlessly
+  return ::CreateWindowExA(0, name, name, style, 0, 0, 100, 100, parent, nullptr,
+                           ::GetModuleHandleA(nullptr), self);
+}
+
+bool Is(LPARAM name, const char* wanted) {
+  return std::strcmp(reinterpret_cast<const char*>(name), wanted) == 0;
 }
 
 }  // namespace
 
 TestMainWindow::TestMainWindow() {
-  Register(kMainClass, &Proc);
-  window_ = ::CreateWindowExA(0, kMainClass, "main", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                              nullptr, ::GetModuleHandleA(nullptr), this);
+  window_ = Create(this, "ZuveloTestMainWindow", WS_OVERLAPPEDWINDOW, nullptr);
 }
 
-TestMainWindow::~TestMainWindow() {
-  if (window_) ::DestroyWindow(window_);
-}
-
-std::vector<ReceivedCommand> TestMainWindow::TakeCommands() { return std::exchange(commands_, {}); }
-
-void TestMainWindow::Record(WPARAM wparam, const char* name) {
-  ReceivedCommand command;
-  command.name = name;
-  command.has_argument = wparam != 0;
-  command.thread = ::GetCurrentThreadId();
-  if (wparam != 0) {
-    if (std::strcmp(name, "STATUS") == 0) {
-      command.narrow = reinterpret_cast<const char*>(wparam);
-    } else {
-      command.wide = reinterpret_cast<const wchar_t*>(wparam);
-    }
+std::optional<LRESULT> TestMainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (auto handled = attached_.HandleMessage(window_, message, wparam, lparam)) return handled;
+  if (message != WM__NAMED_COMMAND || lparam == 0) return std::nullopt;
+  ReceivedCommand command{
+      reinterpret_cast<const char*>(lparam), wparam != 0, {}, {}, ::GetCurrentThreadId()};
+  if (Is(lparam, "GETEXTERNAL")) {
+    command.has_argument = false;
+    *reinterpret_cast<IDispatch**>(wparam) = com_ptr<IDispatch>::copy_of(external.get()).release();
+  } else if (wparam != 0 && (Is(lparam, "STATUS") || command.name.starts_with("DISPID_"))) {
+    command.narrow = reinterpret_cast<const char*>(wparam);
+  } else if (wparam != 0) {
+    command.wide = reinterpret_cast<const wchar_t*>(wparam);
   }
   commands_.push_back(std::move(command));
-}
-
-LRESULT CALLBACK TestMainWindow::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* self = SelfOf<TestMainWindow>(window, message, lparam);
-  if (self != nullptr) {
-    if (auto handled = self->attached_.HandleMessage(window, message, wparam, lparam)) {
-      return *handled;
-    }
-    if (message == WM__NAMED_COMMAND && lparam != 0) {
-      self->Record(wparam, reinterpret_cast<const char*>(lparam));
-      return 0;
-    }
-  }
-  return ::DefWindowProcA(window, message, wparam, lparam);
+  return Is(lparam, "GETEXTERNAL") ? 0 : answer;
 }
 
 TestHostWindow::TestHostWindow(HWND main, IDispatch* script)
     : script_(com_ptr<IDispatch>::copy_of(script)) {
-  Register(kHostClass, &Proc);
-  window_ = ::CreateWindowExA(0, kHostClass, "host", WS_CHILD, 0, 0, 10, 10, main, nullptr,
-                              ::GetModuleHandleA(nullptr), this);
+  window_ = Create(this, "ZuveloTestHostWindow", WS_CHILD, main);
 }
 
-TestHostWindow::~TestHostWindow() {
-  if (window_) ::DestroyWindow(window_);
-}
-
-LRESULT CALLBACK TestHostWindow::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* self = SelfOf<TestHostWindow>(window, message, lparam);
-  if (self != nullptr && message == WM__NAMED_COMMAND && lparam != 0 &&
-      std::strcmp(reinterpret_cast<const char*>(lparam), "GETSCRIPT") == 0) {
-    IDispatch* script = self->script_.get();
-    if (script) script->AddRef();
-    return reinterpret_cast<LRESULT>(script);
-  }
-  return ::DefWindowProcA(window, message, wparam, lparam);
+std::optional<LRESULT> TestHostWindow::Handle(UINT message, WPARAM, LPARAM lparam) {
+  if (message != WM__NAMED_COMMAND || lparam == 0 || !Is(lparam, "GETSCRIPT")) return std::nullopt;
+  return reinterpret_cast<LRESULT>(com_ptr<IDispatch>::copy_of(script_.get()).release());
 }
 
 void PumpWaiting() {

@@ -1,6 +1,5 @@
-// Stand-ins for the program's main window and browser host window, for tests of the objects
-// that page script creates: the host answers "GETSCRIPT" and is a child of the main window,
-// which records the named commands it is sent and keeps attached objects as the real one does.
+// Stand-ins for the program's main window, which records the named commands it is sent and keeps
+// attached objects as the real one does, and its child the browser host, answering "GETSCRIPT".
 #pragma once
 
 #include <windows.h>
@@ -9,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bridge/com_ptr.h"
@@ -16,8 +16,8 @@
 
 namespace zuvelo::testing {
 
-// One named command as the main window received it. Its argument is read while it is handled:
-// STARTGAME and TRAYPOPUP carry a wide text or null, STATUS a narrow text.
+// One named command as the main window received it, its argument read while it was handled:
+// STATUS and the browser's DISPID_ events carry a narrow text, the others a wide text or null.
 struct ReceivedCommand {
   std::string name;
   bool has_argument = false;
@@ -31,19 +31,20 @@ struct ReceivedCommand {
 class TestMainWindow {
  public:
   TestMainWindow();
-  ~TestMainWindow();  // releases what is still attached
+  ~TestMainWindow() { ::DestroyWindow(window_); }  // then releases what is still attached
   TestMainWindow(const TestMainWindow&) = delete;
   TestMainWindow& operator=(const TestMainWindow&) = delete;
 
   [[nodiscard]] HWND hwnd() const { return window_; }
   [[nodiscard]] AttachedObjects& attached() { return attached_; }
   // The commands received since the last take.
-  std::vector<ReceivedCommand> TakeCommands();
+  std::vector<ReceivedCommand> TakeCommands() { return std::exchange(commands_, {}); }
+  std::optional<LRESULT> Handle(UINT message, WPARAM wparam, LPARAM lparam);
+
+  LRESULT answer = 0;           // to every named command but GETEXTERNAL
+  com_ptr<IDispatch> external;  // what GETEXTERNAL hands out
 
  private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  void Record(WPARAM wparam, const char* name);
-
   HWND window_ = nullptr;
   AttachedObjects attached_;
   std::vector<ReceivedCommand> commands_;
@@ -51,19 +52,17 @@ class TestMainWindow {
 
 class TestHostWindow {
  public:
-  // A child of `main`. `script` answers "GETSCRIPT" (with a reference for the receiver); with
-  // none the answer is 0.
+  // A child of `main`; `script` (or 0) answers "GETSCRIPT", with a reference for the receiver.
   TestHostWindow(HWND main, IDispatch* script);
-  ~TestHostWindow();
+  ~TestHostWindow() { ::DestroyWindow(window_); }
   TestHostWindow(const TestHostWindow&) = delete;
   TestHostWindow& operator=(const TestHostWindow&) = delete;
 
   [[nodiscard]] HWND hwnd() const { return window_; }
   void set_script(IDispatch* script) { script_ = com_ptr<IDispatch>::copy_of(script); }
+  std::optional<LRESULT> Handle(UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
   HWND window_ = nullptr;
   com_ptr<IDispatch> script_;
 };

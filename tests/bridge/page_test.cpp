@@ -5,11 +5,8 @@
 #include "support/com_test_environment.h"
 
 namespace zuvelo::testing {
-namespace {
 
 ZUVELO_COM_TEST_ENVIRONMENT();
-
-}  // namespace
 
 TraceListener& PageTraceReceiver() {
   static TraceListener receiver(120000);

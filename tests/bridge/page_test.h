@@ -1,6 +1,6 @@
-// Fixture for objects that page script creates: COM, sockets and one trace receiver for the
-// program, a real JScript engine, the stand-in main and host windows (the host hands out the
-// engine's global object), and message boxes recorded instead of shown.
+// Fixture for objects that page script creates: one trace receiver for the program, a real
+// JScript engine, the stand-in windows (the host hands out the engine's global object), and
+// message boxes recorded instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -45,6 +45,13 @@ class PageTest : public ::testing::Test {
 // Invoke with arguments given in script order, laid out last-first as automation stores them.
 HRESULT InvokeWith(IDispatch* object, DISPID id, WORD flags, std::vector<unique_variant> args,
                    VARIANT* result);
+
+template <class... Values>
+std::vector<unique_variant> Args(Values&&... values) {
+  std::vector<unique_variant> args;
+  (args.push_back(std::forward<Values>(values)), ...);
+  return args;
+}
 
 // The count as the object keeps it, seen through AddRef/Release.
 inline ULONG RefCount(IUnknown* object) {
