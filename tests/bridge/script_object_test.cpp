@@ -6,6 +6,8 @@
 #include <optional>
 #include <tuple>
 
+#include "bridge/bstr.h"
+#include "bridge/handle.h"
 #include "bridge/script_values.h"
 #include "bridge_test.h"
 
@@ -39,6 +41,32 @@ com_ptr<IDispatch> ReadMethod(IDispatch* object, DISPID id) {
 }
 
 using ScriptObjectTest = BridgeTest;
+
+// A handle is closed once, by whoever owns it last; a text keeps embedded zeros.
+TEST(OwnersTest, HandlesAreClosedOnceAndTextsKeepTheirExactLength) {
+  const auto is_open = [](HANDLE h) {
+    DWORD flags = 0;
+    return ::GetHandleInformation(h, &flags) != 0;
+  };
+  unique_kernel_handle event(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  const HANDLE first = event.get();
+  unique_kernel_handle moved(std::move(event));
+  EXPECT_FALSE(event.valid());
+  EXPECT_TRUE(is_open(first));
+  *moved.put() = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);  // put() closes the old one
+  EXPECT_FALSE(is_open(first));
+  const HANDLE second = moved.release();
+  EXPECT_TRUE(is_open(second));
+  unique_kernel_handle again(second);
+  again = unique_kernel_handle();
+  EXPECT_FALSE(is_open(second));
+
+  const std::wstring_view text(L"a\0b", 3);
+  unique_bstr s = make_bstr(text);
+  EXPECT_EQ(::SysStringLen(s.get()), 3u);
+  EXPECT_EQ(bstr_view(s.get()), text);
+  EXPECT_TRUE(make_bstr(L""));  // an allocated empty text, not a null one
+}
 
 TEST_F(ScriptObjectTest, AnswersOnlyUnknownAndDispatchAndDestroysOnceWithItsLines) {
   auto* sample = new Sample;
