@@ -8,27 +8,21 @@ namespace zuvelo::testing {
 
 ZUVELO_COM_TEST_ENVIRONMENT();
 
-TraceListener& PageTraceReceiver() {
-  static TraceListener receiver(120000);
-  [[maybe_unused]] static const bool own = receiver.KeepOnlyThisProcess();
-  return receiver;
-}
-
 PageTest::PageTest() : host_(main_.hwnd(), script_.Global().get()) {}
 
 void PageTest::SetUp() {
-  ASSERT_TRUE(PageTraceReceiver().ok()) << "UDP 127.0.0.1:514 is not free";
-  ASSERT_TRUE(PageTraceReceiver().keeps_only_this_process()) << "own trace lines do not arrive";
+  ASSERT_TRUE(ProcessTraceListener().ok()) << "UDP 127.0.0.1:514 is not free";
+  ASSERT_TRUE(ProcessTraceListener().keeps_only_this_process()) << "own trace lines do not arrive";
   ASSERT_TRUE(script_.ok());
   ASSERT_NE(main_.hwnd(), nullptr);
   ASSERT_NE(host_.hwnd(), nullptr);
   ASSERT_EQ(script_.Run(kAttemptHelper), S_OK);
-  PageTraceReceiver().Take(0);
+  ProcessTraceListener().Take(0);
 }
 
 void PageTest::TearDown() {
   EXPECT_TRUE(script_.TakeErrors().empty());
-  EXPECT_EQ(PageTraceReceiver().malformed(), 0) << "a trace datagram lacked its zero byte";
+  EXPECT_EQ(ProcessTraceListener().malformed(), 0) << "a trace datagram lacked its zero byte";
 }
 
 std::wstring PageTest::Text(const std::wstring& expression) {

@@ -21,7 +21,6 @@ using Lines = std::vector<std::string>;
 
 // Bound once for the program (waiting while other programs hold the port), keeping only this
 // process's lines.
-TraceListener& PageTraceReceiver();
 
 class PageTest : public ::testing::Test {
  protected:
@@ -29,7 +28,7 @@ class PageTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  static Lines Trace() { return PageTraceReceiver().Take(); }
+  static Lines Trace() { return ProcessTraceListener().Take(); }
 
   // String(expression) as script computes it.
   std::wstring Text(const std::wstring& expression);

@@ -132,7 +132,7 @@ void RunInvokeCases(std::span<const InvokeCase> cases) {
   for (const InvokeCase& c : cases) {
     SCOPED_TRACE(&c - cases.data());
     com_ptr<IDispatch> object(new T);
-    PageTraceReceiver().Take(0);
+    ProcessTraceListener().Take(0);
     unique_variant result = variant_i4(-555);
     std::vector<unique_variant> args;
     for (int i = 0; i < c.args; ++i) args.push_back(variant_i4(i % 2 ? 8 : 50 + 20 * i));
@@ -145,7 +145,7 @@ void RunInvokeCases(std::span<const InvokeCase> cases) {
     Lines expected;
     if (c.line) expected.push_back(c.line);
     if (T::kClass.destroyed) expected.push_back(T::kClass.destroyed);
-    EXPECT_EQ(PageTraceReceiver().Take(), expected);
+    EXPECT_EQ(ProcessTraceListener().Take(), expected);
   }
 }
 

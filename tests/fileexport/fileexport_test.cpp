@@ -22,15 +22,9 @@ std::string FilterBytes(const char* filter) {
 
 }  // namespace
 
-TraceListener& TraceReceiver() {
-  static TraceListener receiver(120000);
-  [[maybe_unused]] static const bool own = receiver.KeepOnlyThisProcess();
-  return receiver;
-}
-
 void FileExportTest::SetUp() {
-  ASSERT_TRUE(TraceReceiver().ok()) << "UDP 127.0.0.1:514 is not free";
-  ASSERT_TRUE(TraceReceiver().keeps_only_this_process()) << "own trace lines do not arrive";
+  ASSERT_TRUE(ProcessTraceListener().ok()) << "UDP 127.0.0.1:514 is not free";
+  ASSERT_TRUE(ProcessTraceListener().keeps_only_this_process()) << "own trace lines do not arrive";
   ASSERT_TRUE(host_.ok());
   ASSERT_EQ(host_.Run(kAttemptHelper), S_OK);
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -38,7 +32,7 @@ void FileExportTest::SetUp() {
             ("zuvelo-export-" + std::to_string(::GetCurrentProcessId()) + "-" + info->name());
   std::filesystem::remove_all(folder_);
   ASSERT_TRUE(std::filesystem::create_directory(folder_));
-  TraceReceiver().Take(0);
+  ProcessTraceListener().Take(0);
 }
 
 void FileExportTest::TearDown() {
@@ -47,7 +41,7 @@ void FileExportTest::TearDown() {
   writer_.reset();
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
-  EXPECT_EQ(TraceReceiver().malformed(), 0);
+  EXPECT_EQ(ProcessTraceListener().malformed(), 0);
 }
 
 void FileExportTest::MakeWriter(UINT code_page) {

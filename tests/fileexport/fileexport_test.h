@@ -21,8 +21,6 @@ namespace zuvelo::testing {
 
 using Lines = std::vector<std::string>;
 
-TraceListener& TraceReceiver();
-
 // One save dialog as it was asked for, its texts copied out of the request.
 struct DialogRequest {
   OPENFILENAMEA fields{};
@@ -54,7 +52,7 @@ class FileExportTest : public ::testing::Test {
   }
   [[nodiscard]] std::string Contents(const std::string& name) const;
 
-  static Lines Trace() { return TraceReceiver().Take(); }
+  static Lines Trace() { return ProcessTraceListener().Take(); }
 
   HWND owner_ = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x1234));
   JScriptHost host_;

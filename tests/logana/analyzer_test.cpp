@@ -23,7 +23,7 @@ Lines Masked() {
   static const std::regex files("^(files=\\d+ time=)\\d+ms\r\n$");
   static const std::regex total("^total=\\d+ run=\\d+\r\n$");
   static const std::regex profile("^(On[A-Za-z ]{12}) [ \\d]{4}\\d ([ \\d]{6}\\d\r\n)$");
-  Lines lines = PageTraceReceiver().Take();
+  Lines lines = ProcessTraceListener().Take();
   for (std::string& line : lines) {
     line = std::regex_replace(line, exit_code, "$1*\r\n");
     line = std::regex_replace(line, callback, "$1# ");

@@ -39,12 +39,6 @@ const std::string kScriptPage = std::string(kHomeAddress) + "1/script/";
 const std::string kLogName = "2015070112gm-0009-0000-0123abcd&tw=0";
 const std::wstring kLogNameW(kLogName.begin(), kLogName.end());
 
-TraceListener& TraceReceiver() {
-  static TraceListener receiver(120000);
-  [[maybe_unused]] static const bool own = receiver.KeepOnlyThisProcess();
-  return receiver;
-}
-
 // Sockets and COM first, then the window classes, control hosting and the double's class.
 struct Environment : ComTestEnvironment {
   void SetUp() override {
@@ -75,17 +69,17 @@ void Pump() {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(TraceReceiver().ok() && TraceReceiver().keeps_only_this_process())
+    ASSERT_TRUE(ProcessTraceListener().ok() && ProcessTraceListener().keeps_only_this_process())
         << "UDP 127.0.0.1:514 is not free, or the own trace lines do not arrive";
     BrowserDoubleRegistration::options() = {};
     fs::create_directory(logs_);
-    TraceReceiver().Take(0);
+    ProcessTraceListener().Take(0);
   }
   void TearDown() override {
     Close();
     SetGameMode(true);
     EXPECT_EQ(BrowserDouble::live() + DocumentDouble::live(), 0) << "outlived the main window";
-    EXPECT_EQ(TraceReceiver().malformed(), 0);
+    EXPECT_EQ(ProcessTraceListener().malformed(), 0);
   }
   // Unless `log_folder` is false, "PATH" names an existing folder: game mode asks nothing.
   HWND Open(bool game_mode, bool log_folder = true) {
@@ -117,7 +111,7 @@ class MainWindowTest : public ::testing::Test {
     }
     return balloons;
   }
-  static Lines Trace() { return TraceReceiver().Take(); }
+  static Lines Trace() { return ProcessTraceListener().Take(); }
 
   TempWorkingFolder folder_;
   const fs::path logs_ = folder_ / "logs";

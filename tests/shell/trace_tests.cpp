@@ -22,14 +22,8 @@ class TraceTest : public ::testing::Test {
   static void Listen() {
     listener_.reset();
     listener_ = std::make_unique<UdpListener>(514);
-    trace("trace test of this process\r\n");
-    unsigned short port = 0;
-    while (auto line = listener_->Receive(std::chrono::milliseconds(2000), &port)) {
-      if (*line == std::string("trace test of this process\r\n") + '\0') {
-        listener_->AcceptOnlyFrom(port);
-        return;
-      }
-    }
+    const char* marker = "trace test of this process\r\n";
+    listener_->AcceptOnlySenderOf(std::string(marker) + '\0', [&] { trace("%s", marker); });
   }
   void SetUp() override {
     ASSERT_TRUE(listener_->ok()) << "cannot bind 127.0.0.1:514";

@@ -1,10 +1,12 @@
-// A real receiver for the diagnostic trace: binds UDP 127.0.0.1:514 (ctest lock "trace_port").
+// A real receiver for the diagnostic trace on UDP 127.0.0.1:514 (ctest lock "trace_port").
 #pragma once
 
 #include <winsock2.h>
 
 #include <string>
 #include <vector>
+
+#include "support/udp_listener.h"
 
 namespace zuvelo::testing {
 
@@ -24,19 +26,15 @@ class WinsockSession {
 
 class TraceListener {
  public:
-  // Other test programs on the machine may hold the port for a while: binding is retried for
-  // up to `wait_ms`.
+  // Binding is retried for up to `wait_ms` while another test program holds the port.
   explicit TraceListener(int wait_ms = 0);
-  ~TraceListener();
-  TraceListener(const TraceListener&) = delete;
-  TraceListener& operator=(const TraceListener&) = delete;
 
-  [[nodiscard]] bool ok() const { return socket_ != INVALID_SOCKET; }
+  [[nodiscard]] bool ok() const { return udp_.ok(); }
 
-  // Other programs on the machine trace to the same port. This sends a marker line through the
-  // process's own trace channel and from then on keeps only datagrams from the same sender.
+  // Sends a marker line through the process's own trace channel and from then on keeps only
+  // datagrams from the same sender: other programs on the machine trace to the same port.
   bool KeepOnlyThisProcess();
-  [[nodiscard]] bool keeps_only_this_process() const { return own_port_ != 0; }
+  [[nodiscard]] bool keeps_only_this_process() const { return own_; }
 
   // Every datagram that arrived since the last take, each without its terminating zero byte.
   // Lines that arrive within `quiet_ms` of the last one are included.
@@ -45,11 +43,12 @@ class TraceListener {
   [[nodiscard]] int malformed() const { return malformed_; }
 
  private:
-  bool Receive(std::string* datagram, unsigned short* from_port, int wait_ms);
-
-  SOCKET socket_ = INVALID_SOCKET;
+  UdpListener udp_;
   int malformed_ = 0;
-  unsigned short own_port_ = 0;  // 0: keep everything
+  bool own_ = false;
 };
+
+// The test program's one listener, keeping only this process's lines; made on first use.
+TraceListener& ProcessTraceListener();
 
 }  // namespace zuvelo::testing

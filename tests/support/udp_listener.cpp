@@ -1,6 +1,8 @@
 // UDP listener for trace tests, over BSD sockets or Winsock.
 #include "udp_listener.h"
 
+#include <thread>
+
 #ifdef _WIN32
 #include <winsock2.h>
 #else
@@ -32,26 +34,30 @@ struct UdpListener::Impl {
 #endif
 };
 
-UdpListener::UdpListener(unsigned short port) : impl_(new Impl) {
+UdpListener::UdpListener(unsigned short port, std::chrono::milliseconds bind_wait)
+    : impl_(new Impl) {
 #ifdef _WIN32
   WSADATA data;
   impl_->wsa = WSAStartup(MAKEWORD(2, 2), &data) == 0;
 #endif
   NativeSocket s = ::socket(AF_INET, SOCK_DGRAM, 0);
   if (s == kNoSocket) return;
-  int yes = 1;
-  setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
   int big = 1 << 20;  // bursts from several threads must not be dropped by the kernel
   setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&big), sizeof big);
   sockaddr_in at{};
   at.sin_family = AF_INET;
   at.sin_port = htons(port);
   at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) {
-    CloseSocket(s);
-    return;
+  constexpr auto kPause = std::chrono::milliseconds(100);
+  for (auto waited = std::chrono::milliseconds(0);; waited += kPause) {
+    if (::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) == 0) {
+      impl_->socket = s;
+      return;
+    }
+    if (waited >= bind_wait) break;
+    std::this_thread::sleep_for(kPause);
   }
-  impl_->socket = s;
+  CloseSocket(s);
 }
 
 UdpListener::~UdpListener() {
@@ -85,13 +91,25 @@ std::optional<std::string> UdpListener::Receive(std::chrono::milliseconds wait,
   return std::string(buffer, static_cast<std::size_t>(n));
 }
 
-bool UdpListener::AcceptOnlyFrom(unsigned short port) {
-  sockaddr_in sender{};
-  sender.sin_family = AF_INET;
-  sender.sin_port = htons(port);
-  sender.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return ok() &&
-         ::connect(impl_->socket, reinterpret_cast<const sockaddr*>(&sender), sizeof sender) == 0;
+// A connected UDP sender that sent while nobody listened may hold an "unreachable" error that
+// swallows its next datagram: the marker is sent up to three times.
+bool UdpListener::AcceptOnlySenderOf(const std::string& marker, const std::function<void()>& send) {
+  if (!ok()) return false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    send();
+    unsigned short port = 0;
+    while (auto datagram = Receive(std::chrono::milliseconds(700), &port)) {
+      if (*datagram != marker) continue;
+      sockaddr_in sender{};
+      sender.sin_family = AF_INET;
+      sender.sin_port = htons(port);
+      sender.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      // Connected, the socket takes datagrams from that sender only: the system drops the rest.
+      return ::connect(impl_->socket, reinterpret_cast<const sockaddr*>(&sender), sizeof sender) ==
+             0;
+    }
+  }
+  return false;
 }
 
 std::vector<std::string> UdpListener::Drain(std::chrono::milliseconds quiet) {

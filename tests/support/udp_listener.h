@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,7 +12,11 @@ namespace zuvelo::testing {
 class UdpListener {
  public:
   // Binds 127.0.0.1:port; ok() tells whether it worked. Starts the sockets layer on Windows.
-  explicit UdpListener(unsigned short port = 514);
+  // Another test program may hold the port a while (under Wine even after it exited): binding
+  // is retried for up to `bind_wait`. The port is never shared: a second socket on it would
+  // take some of the datagrams.
+  explicit UdpListener(unsigned short port = 514,
+                       std::chrono::milliseconds bind_wait = std::chrono::seconds(30));
   ~UdpListener();
   UdpListener(const UdpListener&) = delete;
   UdpListener& operator=(const UdpListener&) = delete;
@@ -22,9 +27,9 @@ class UdpListener {
   std::optional<std::string> Receive(
       std::chrono::milliseconds wait = std::chrono::milliseconds(2000),
       unsigned short* from = nullptr);
-  // From now on only datagrams sent from 127.0.0.1:`port`: other programs that trace to the
-  // same port meanwhile are dropped by the system.
-  bool AcceptOnlyFrom(unsigned short port);
+  // `send` makes this process send `marker` here; from then on only datagrams from the port it
+  // came from are taken (other programs trace to the same port).
+  bool AcceptOnlySenderOf(const std::string& marker, const std::function<void()>& send);
   // Everything that arrives until the line is quiet for `quiet`.
   std::vector<std::string> Drain(std::chrono::milliseconds quiet = std::chrono::milliseconds(200));
 
