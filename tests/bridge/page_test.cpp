@@ -37,13 +37,4 @@ std::wstring PageTest::Attempt(const std::wstring& statements) {
   return Text(L"attempt(function () { " + statements + L" })");
 }
 
-HRESULT InvokeWith(IDispatch* object, DISPID id, WORD flags, std::vector<unique_variant> args,
-                   VARIANT* result) {
-  std::vector<VARIANT> stored;
-  for (auto it = args.rbegin(); it != args.rend(); ++it) stored.push_back(*it->get());
-  DISPPARAMS params{stored.empty() ? nullptr : stored.data(), nullptr,
-                    static_cast<UINT>(stored.size()), 0};
-  return object->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
-}
-
 }  // namespace zuvelo::testing

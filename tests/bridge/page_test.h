@@ -12,6 +12,7 @@
 #include "bridge/jscript_host_win.h"
 #include "bridge/variant.h"
 #include "host_windows.h"
+#include "support/invoke_with.h"
 #include "support/message_box_recorder.h"
 #include "support/trace_listener.h"
 
@@ -40,10 +41,6 @@ class PageTest : public ::testing::Test {
   TestHostWindow host_;
   MessageBoxRecorder boxes_;
 };
-
-// Invoke with arguments given in script order, laid out last-first as automation stores them.
-HRESULT InvokeWith(IDispatch* object, DISPID id, WORD flags, std::vector<unique_variant> args,
-                   VARIANT* result);
 
 template <class... Values>
 std::vector<unique_variant> Args(Values&&... values) {

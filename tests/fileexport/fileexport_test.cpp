@@ -80,15 +80,6 @@ std::wstring FileExportTest::Attempt(const wchar_t* statement) {
   return Text((L"attempt(function () { " + std::wstring(statement) + L" })").c_str());
 }
 
-HRESULT InvokeWith(IDispatch* object, DISPID id, WORD flags, std::vector<unique_variant> args,
-                   VARIANT* result) {
-  std::vector<VARIANT> stored;
-  for (auto it = args.rbegin(); it != args.rend(); ++it) stored.push_back(*it->get());
-  DISPPARAMS params{stored.empty() ? nullptr : stored.data(), nullptr,
-                    static_cast<UINT>(stored.size()), 0};
-  return object->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
-}
-
 std::string FileExportTest::Contents(const std::string& name) const {
   std::ifstream in(PathOf(name), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -14,6 +14,7 @@
 #include "bridge/variant.h"
 #include "fileexport/file_object_win.h"
 #include "fileexport/save_dialog_win.h"
+#include "support/invoke_with.h"
 #include "support/message_box_recorder.h"
 #include "support/trace_listener.h"
 
@@ -67,10 +68,6 @@ class FileExportTest : public ::testing::Test {
   std::optional<std::string> answer_;
   ScopedSaveDialogHook dialog_hook_{[this](OPENFILENAMEA& d) { return Answer(d); }};
 };
-
-// Invoke with arguments given in script order, laid out last-first as automation stores them.
-HRESULT InvokeWith(IDispatch* object, DISPID id, WORD flags, std::vector<unique_variant> args,
-                   VARIANT* result);
 
 // HRESULTs as script sees them in a caught error's number.
 inline std::wstring ErrorNumber(HRESULT hr) { return std::to_wstring(static_cast<int>(hr)); }
