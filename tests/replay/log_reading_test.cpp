@@ -1,0 +1,391 @@
+// Reading a log: root forms, the element sequence, attributes and value encodings, every scanner
+// message byte for byte, the players' line, the final scores; meld codes: every code the
+// generator can write decoded back (the golden logs hold the service's own codes), an added kan
+// on a hand, and the faults of TehaiNaki.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "mjlog_gen/meld_codes.h"
+#include "replay/log_header.h"
+#include "replay/log_scanner.h"
+#include "replay/log_values.h"
+#include "replay/naki.h"
+
+namespace zuvelo {
+namespace {
+
+using Ints = std::vector<std::int32_t>;
+const std::string kRoot = "<mjloggm ver=\"2.3\">";
+
+struct Scan {
+  std::vector<Element> elements;  // up to and including kEnd or kFault
+  ReplayMessage message;
+  LogAttributes attrs;
+};
+
+Scan ScanAll(const std::string& elements) {
+  const std::string text = kRoot + elements;
+  Scan scan;
+  LogScanner scanner(text, FindElementStart(text));
+  for (ElementKind kind = ElementKind::kIgnored;
+       kind != ElementKind::kEnd && kind != ElementKind::kFault;) {
+    kind = scanner.Next(scan.attrs);
+    scan.elements.push_back(scanner.element());
+    EXPECT_EQ(scanner.element().kind, kind);
+  }
+  scan.message = scanner.message();
+  return scan;
+}
+
+std::vector<ElementKind> Kinds(const std::string& elements) {
+  std::vector<ElementKind> kinds;
+  for (const Element& e : ScanAll(elements).elements) kinds.push_back(e.kind);
+  return kinds;
+}
+
+TEST(LogRoot, OnlyTheTwoExactStartTagsAreLogs) {
+  const std::size_t none = std::string::npos;
+  // clang-format off
+  const std::pair<std::string, std::size_t> cases[] = {
+      {"<mjloggm ver=\"2.3\"><INIT/>", 19}, {"<mjloggm ver=\"2.3\" time=\"no element\">", 37},
+      {"<mjloggm ver=\"2.3\" time=\"1300000000\"><GO type=\"1\"/>", 37}, {"", none},
+      {"\xEF\xBB\xBF<mjloggm ver=\"2.3\">", none}, {" <mjloggm ver=\"2.3\">", none},
+      {"<?xml version=\"1.0\"?><mjloggm ver=\"2.3\">", none}, {"<mjloggm ver=\"2.4\">", none},
+      {"<mjloggm ver=\"2.3\"", none}};
+  // clang-format on
+  for (const auto& [text, start] : cases) EXPECT_EQ(FindElementStart(text), start) << text;
+}
+
+TEST(LogSequence, EndsAtTheRootEndTagAtWhiteSpaceOrAtTheTextEnd) {
+  using K = ElementKind;
+  EXPECT_EQ(Kinds("<T12/><D12/></mjloggm><T13/>"), (std::vector{K::kDraw, K::kDiscard, K::kEnd}));
+  EXPECT_EQ(Kinds("<T12/>\n<D12/>"), (std::vector{K::kDraw, K::kEnd}));
+  EXPECT_EQ(Kinds("<T12/> <D12/>"), (std::vector{K::kDraw, K::kEnd}));
+  EXPECT_EQ(Kinds(""), (std::vector{K::kEnd}));
+  // Classified by the first two characters.
+  EXPECT_EQ(
+      Kinds("<SHUFFLE seed=\"x\" ref=\"\"/><GO type=\"169\" lobby=\"0\"/><UN n0=\"a\"/>"
+            "<TAIKYOKU oya=\"0\"/><BYE who=\"1\"/><INITIAL/><N who=\"1\" m=\"0\"/><REACHED/>"
+            "<DORAX/><AGX/><RYX/><T1>"),
+      (std::vector{K::kIgnored, K::kIgnored, K::kIgnored, K::kIgnored, K::kIgnored, K::kInit,
+                   K::kNaki, K::kReach, K::kDora, K::kAgari, K::kRyuukyoku, K::kDraw, K::kEnd}));
+}
+
+TEST(LogSequence, DrawsAndDiscardsTakeSeatFromTheLetterAndTheLeadingDigits) {
+  const Scan scan = ScanAll("<T0/><U135/><V136/><W7x9/><D1/><E2/><F34/><G99999999999/>");
+  const int want[][3] = {{0, 0, 0}, {0, 1, 135}, {0, 2, 136}, {0, 3, 7},
+                         {1, 0, 1}, {1, 1, 2},   {1, 2, 34},  {1, 3, 2147483647}};
+  ASSERT_EQ(scan.elements.size(), std::size(want) + 1);
+  for (std::size_t i = 0; i < std::size(want); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(scan.elements[i].kind, want[i][0] ? ElementKind::kDiscard : ElementKind::kDraw);
+    EXPECT_EQ(scan.elements[i].seat, want[i][1]);
+    EXPECT_EQ(scan.elements[i].code, want[i][2]);
+  }
+}
+
+TEST(LogAttributes, EveryReadAttributeFillsItsVariableWhateverTheElement) {
+  const Scan scan = ScanAll(
+      "<GO who=\"2\" m=\"41578\" step=\"1\" fromWho=\"3\" paoWho=\"1\" hai=\"52\" ten=\"1,2,3\"/>"
+      "<TAIKYOKU seed=\"0,1,2,3,4,5,6\" hai0=\"1\" hai1=\"\" hai2=\"7,8\" hai3=\"9\"/>"
+      "<UN yaku=\"1,1,7,1\" yakuman=\"39\" doraHaiUra=\"12,13\" sc=\"-5.0,25.5\"/>");
+  const LogAttributes& a = scan.attrs;
+  EXPECT_EQ(scan.elements.back().kind, ElementKind::kEnd) << scan.message.text;
+  EXPECT_EQ(std::vector({a.who, a.m, a.step, a.fromWho, a.paoWho}),
+            std::vector({2, 41578, 1, 3, 1}));
+  EXPECT_EQ(
+      (std::vector{a.hai, a.ten, a.seed, a.yaku, a.yakuman, a.doraHaiUra}),
+      (std::vector<Ints>{{52}, {1, 2, 3}, {0, 1, 2, 3, 4, 5, 6}, {1, 1, 7, 1}, {39}, {12, 13}}));
+  EXPECT_EQ(a.haiN, (std::array<Ints, 4>{{{1}, {}, {7, 8}, {9}}}));
+  EXPECT_EQ(a.sc, (std::vector<double>{-5.0, 25.5}));
+}
+
+TEST(LogAttributes, IgnoredNamesAreSkippedAndTheLastOccurrenceWins) {
+  const Scan scan = ScanAll(
+      "<AGARI ba=\"1,0\" hai=\"1,2\" m=\"5\" machi=\"3\" doraHai=\"4\" rc=\"1\" sx=\"M\" "
+      "n0=\"x\" oya=\"0\" ref=\"\" dan=\"1\" yama=\"\" lobby=\"0\" shibari=\"\" gold=\"\" "
+      "rate=\"\" shuffle=\"\" ratingsc=\"\" chip=\"\" owari=\"1\" doraX=\"1\" hai=\"3\" m=\"6\"/>");
+  EXPECT_EQ(scan.elements.back().kind, ElementKind::kEnd) << scan.message.text;
+  EXPECT_EQ(scan.attrs.hai, Ints{3});
+  EXPECT_EQ(scan.attrs.m, 6);
+  EXPECT_TRUE(scan.attrs.doraHaiUra.empty());
+}
+
+TEST(LogValues, ListsReadLeadingNumbersSeparatedByCommas) {
+  // clang-format off
+  const std::pair<const char*, Ints> ints[] = {
+      {"\"", {}}, {"250,250,250,250\"", {250, 250, 250, 250}}, {"-3,+4, 5\"", {-3, 4, 5}},
+      {"x\"", {0}}, {"1,,2\"", {1, 0, 2}}, {"7abc,8\"", {7}}, {"1,\"", {1, 0}},
+      {"99999999999,-99999999999\"", {2147483647, -2147483647 - 1}}};
+  // clang-format on
+  Ints intList = {42};
+  for (const auto& [value, want] : ints) {
+    logtext::ReadIntList(value, intList);  // value: the text right after the opening quote
+    EXPECT_EQ(intList, want) << value;
+  }
+  // clang-format off
+  const std::pair<const char*, std::vector<double>> reals[] = {
+      {"\"", {}}, {"-5.0,25.0\"", {-5.0, 25.0}}, {"+1.5e2,.25,3.\"", {150.0, 0.25, 3.0}},
+      {" 7, -0.5\"", {7.0, -0.5}}, {"x\"", {0.0}}, {"1e999,1e-999\"", {HUGE_VAL, 0.0}}};
+  // clang-format on
+  std::vector<double> realList = {42.0};
+  for (const auto& [value, want] : reals) {
+    logtext::ReadRealList(value, realList);
+    EXPECT_EQ(realList, want) << value;
+  }
+  EXPECT_EQ(logtext::TruncateToInt(-5.9), -5);
+  EXPECT_EQ(logtext::TruncateToInt(1523.99), 1523);
+  EXPECT_EQ(logtext::TruncateToInt(1e300), 2147483647);
+  EXPECT_EQ(logtext::TruncateToInt(-1e300), -2147483647 - 1);
+  EXPECT_EQ(logtext::TruncateToInt(std::nan("")), 0);
+}
+
+TEST(LogValues, RyuukyokuTypeSelectsItsTextOnlyByTheFirstFourBytes) {
+  // clang-format off
+  const std::pair<const char*, std::string_view> cases[] = {
+      {"type=\"yao9\"", "yao9"}, {"type=\"ron3\"", "ron3"}, {"type=\"kan4\"", "kan4"},
+      {"type=\"reach4\"", "reach4"}, {"type=\"reac\"", "reach4"}, {"type=\"kaze4\"", "kaze4"},
+      {"type=\"nm\" ba=\"0,0\"", "nm"}, {"type=\"nm\"", ""}, {"type=\"1\"", ""},
+      {"type=\"ron\"", ""}, {"type=\"Yao9\"", ""}};
+  // clang-format on
+  for (const auto& [attrs, want] : cases) {
+    const Scan scan = ScanAll(std::string("<GO type=\"yao9\"/><RYUUKYOKU ") + attrs + "/>");
+    EXPECT_EQ(RyuukyokuTypeText(scan.attrs.ryuukyokuType), want) << attrs;
+  }
+}
+
+TEST(LogMessages, EveryScannerMessageByteForByte) {
+  using I = MessageIcon;
+  const std::string longest = "<GO a=\"" + std::string(4086, 'x') + "\"/>";  // allowed
+  const std::string tooLong = "<GO a=\"" + std::string(4087, 'x') + "\"/>";
+  // clang-format off
+  const struct { std::string elements, text; MessageIcon icon; } cases[] = {  // "": no fault
+      {"<T12", "MISSING >\r\n", I::kError}, {"<", "MISSING >\r\n", I::kError},
+      {"<T>", "q-p=3\r\n<T>\r\n", I::kError},
+      {tooLong, "q-p=4097\r\n" + tooLong + "\r\n", I::kError},
+      {longest, "INVALID = *** " + longest, I::kError},  // a one-letter name other than m
+      {"<A12/>", "INVALID NODENAME A\r\n", I::kError},
+      {"<N1/>", "INVALID NODENAME N\r\n", I::kError},
+      {"<XYZ/>", "INVALID NODENAME <XYZ/>", I::kError},
+      {"<N/>", "INVALID NODENAME <N/>", I::kError},
+      {"<N who=\"0\" x=\"1\"/>", "INVALID = *** <N who=\"0\" x=\"1\"/>", I::kError},
+      {"<N zz=\"1\" who=\"0\"/>", "INVALID ATTR t+2 <N zz=\"1\" who=\"0\"/>", I::kNone},
+      {"<INIT abc=\"1\" who=\"0\"/>", "INVALID ATTR t+3 abc=\"1\" who=\"0\"/>", I::kNone},
+      {"<INIT who=\"0\" abcd=\"1\"/>", "INVALID ATTR tabcd=\"1\"/>", I::kNone},
+      {"<GO type=\"a b\"/>", "INVALID ATTR tb\"/>", I::kNone},  // a space starts a new name
+      {"<INIT seeds=\"1\"/>", "", I::kNone}};  // first four letters decide: read as seed
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.elements.substr(0, 40));
+    const Scan scan = ScanAll(c.elements);
+    EXPECT_EQ(scan.elements.back().kind, c.text.empty() ? ElementKind::kEnd : ElementKind::kFault);
+    EXPECT_EQ(scan.message.text, c.text);
+    EXPECT_EQ(scan.message.icon, c.icon);
+  }
+}
+
+// Plain names, two- and three-byte characters and %20 are in the golden logs.
+TEST(PlayerName, PercentDecodedUtf8BecomesUtf16) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"", u""},
+      {"%e3%81%82%e3%81%84", u"\u3042\u3044"},
+      {"%4", u"%4"},  // fewer than two characters follow: copied
+      {"%", u"%"},
+      {"%GZ", std::u16string(1, char16_t{0x23})},       // 'G' 16, 'Z' 35: (16 << 4 | 35) & 0xFF
+      {"%80", std::u16string(1, char16_t{0xFF80})},     // a lone byte is sign-extended
+      {"%E3%81", std::u16string(1, char16_t{0xFF81})},  // the lead byte runs out: dropped
+      {"%C3", u""},
+      {"%F0%9F%98%80", std::u16string{char16_t{0x07D8}, char16_t{0xFF80}}},  // taken as 3 bytes
+      {"x%00y", u"x"},  // a decoded zero byte ends the name
+  };
+  for (const auto& [encoded, want] : cases) EXPECT_EQ(DecodePlayerName(encoded), want) << encoded;
+}
+
+struct LineResult {
+  bool ok;
+  ReplayMessage fault;
+  Players players;
+};
+
+LineResult ReadLine(const std::string& elements, Players players = {}) {
+  const std::string text = kRoot + elements;
+  LineResult result{false, {}, std::move(players)};
+  result.ok = ReadPlayerLine(text, FindElementStart(text), result.players, result.fault);
+  return result;
+}
+
+std::vector<int> Values(const Player& p) { return {p.dan, p.rate, p.gold, p.rc, p.sx}; }
+
+TEST(PlayerLine, FillsNamesAndTheFourValueLists) {
+  const LineResult r = ReadLine(
+      "<GO type=\"1\"/><UN n0=\"%E3%81%82\" n1=\"B\" n2=\"C\" n3=\"D\" dan=\"10,11,12,13\" "
+      "rate=\"1500.99,-2.5,1800.00,2000.5\" gold=\"1,2,3,4\" rc=\"5,6,7,8\" sx=\"M,F,C,M\"/>"
+      "<UN n0=\"X\"/>");  // only the first is read
+  ASSERT_TRUE(r.ok) << r.fault.text;
+  const char16_t* names[] = {u"\u3042", u"B", u"C", u"D"};
+  const int rates[] = {1500, -2, 1800, 2000};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(r.players[i].un, names[i]);
+    EXPECT_EQ(Values(r.players[i]), std::vector({10 + i, rates[i], 1 + i, 5 + i, int{"MFCM"[i]}}));
+  }
+}
+
+TEST(PlayerLine, ListsWithoutExactlyFourValuesKeepTheOldValues) {
+  Players before;
+  for (Player& p : before)
+    p.un = u"old", p.dan = 9, p.rate = 1234, p.gold = 7, p.rc = 3, p.sx = 'F';
+  const LineResult r =
+      ReadLine("<UN n1=\"B\" dan=\"1,2,3\" rate=\"1,2,3,4,5\" gold=\"\" sx=\"M,F,C\"/>", before);
+  ASSERT_TRUE(r.ok) << r.fault.text;
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(r.players[i].un, i == 1 ? u"B" : u"") << i;
+    EXPECT_EQ(Values(r.players[i]), std::vector({9, 1234, 7, 3, int{'C'}})) << i;
+  }
+  // An unclosed element is not read: names cleared, sx 'C', lists kept.
+  const LineResult unclosed = ReadLine("<UN n0=\"A\" dan=\"1,2,3,4\"", before);
+  EXPECT_TRUE(unclosed.ok);
+  EXPECT_EQ(unclosed.players[0].un, u"");
+  EXPECT_EQ(Values(unclosed.players[0]), std::vector({9, 1234, 7, 3, int{'C'}}));
+}
+
+TEST(PlayerLine, MalformedAttributesGiveTheirMessages) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<UN n0=\"A\"  n1=\"B\"/>", "  n1=\"B\"/>"},
+      {"<UNx n0=\"A\"/><UN  n0=\"A\" />", "  n0=\"A\" />"},
+      {"<UN n4=\"A\" n1=\"B\"/>", " n4=\"A\" n1=\"B\"/>"},
+      {"<UN who=\"1\"/>", " who=\"1\"/>"}};
+  for (const auto& [element, rest] : cases) {
+    const LineResult r = ReadLine(element);
+    EXPECT_FALSE(r.ok) << element;
+    EXPECT_EQ(r.fault.text, std::string("INVALID ATTR UN") + rest) << element;
+    EXPECT_EQ(r.fault.icon, MessageIcon::kNone) << element;
+  }
+}
+
+TEST(FinalScores, TheFirstOwariListAfterTheRootCounts) {
+  std::vector<double> owari;
+  const std::string text = kRoot + "<AGARI sc=\"1\" owari=\"250,-5.0,250,5.0,250,10.0,250,-10\"/>";
+  ReadFinalScores(text, FindElementStart(text), owari);
+  EXPECT_EQ(owari, (std::vector<double>{250, -5, 250, 5, 250, 10, 250, -10}));
+  const std::string none = kRoot + "<AGARI owari=\"\"/><RY xowari=\"1,2\"/>";
+  ReadFinalScores(none, FindElementStart(none), owari);
+  EXPECT_TRUE(owari.empty());
+  for (std::size_t n : {0u, 7u, 8u, 9u, 15u, 16u, 17u})
+    EXPECT_EQ(IsCompleteFinalScores(std::vector<double>(n)), n == 8 || n == 16) << n;
+}
+
+using Tiles = std::array<TileCode, 4>;
+constexpr TileCode X = kNoTile;
+
+// A 13-tile hand holding the given codes first, filled up with codes of kinds far away.
+Tehai HandWith(std::vector<int> codes) {
+  for (int filler = 100; codes.size() < 13; --filler)
+    if (std::find(codes.begin(), codes.end(), filler) == codes.end()) codes.push_back(filler);
+  Tehai tehai;
+  tehai.SetHaipai(codes.data());
+  EXPECT_TRUE(tehai.UpdateSyanten1().ok());
+  return tehai;
+}
+
+bool Holds(const Tehai& tehai, int code) {
+  return std::count(tehai.hai.begin(), tehai.hai.begin() + tehai.nHai, code) != 0;
+}
+
+void ExpectDecodes(std::uint16_t m, NakiType type, int from, const Tiles& tiles) {
+  const MeldCall call = DecodeMeld(m);
+  EXPECT_EQ(call.type, type) << m;
+  EXPECT_EQ(call.from, from) << m;
+  EXPECT_EQ(call.tiles, tiles) << m;
+}
+
+// The called tile first, then the rest of `set` ascending.
+Tiles CalledFirst(TileCode called, std::vector<TileCode> set) {
+  set.erase(std::find(set.begin(), set.end(), called));
+  std::sort(set.begin(), set.end());
+  Tiles tiles{called, X, X, X};
+  std::copy(set.begin(), set.end(), tiles.begin() + 1);
+  return tiles;
+}
+
+TEST(MeldCode, EveryCodeTheGeneratorWritesDecodesBack) {
+  for (int low = 0; low < kSuitKindCount; ++low)
+    for (int copies = 0; low % 9 < 7 && copies < 64; ++copies) {
+      std::vector<TileCode> run;
+      for (int i = 0; i < 3; ++i) run.push_back(TileCode(4 * (low + i) + (copies >> 2 * i & 3)));
+      for (TileCode called : run)
+        ExpectDecodes(gen::ChiCode(run[0], run[1], run[2], called, 3), NakiType::kChi, 3,
+                      CalledFirst(called, run));
+    }
+  for (int code = 0; code < kTileCodeCount; ++code) {
+    const auto tile = static_cast<TileCode>(code);
+    std::vector<TileCode> four;
+    for (int copy = 0; copy < 4; ++copy) four.push_back(TileCode(code / 4 * 4 + copy));
+    ExpectDecodes(gen::AnkanCode(tile), NakiType::kAnkan, 0, CalledFirst(tile, four));
+    for (int from = 1; from < 4; ++from) {
+      ExpectDecodes(gen::MinkanCode(tile, from), NakiType::kMinkan, from, CalledFirst(tile, four));
+      // A pon of `tile` without `unused`, and the added kan on it.
+      for (TileCode unused : four) {
+        if (unused == tile) continue;
+        std::vector<TileCode> three = four;
+        three.erase(std::find(three.begin(), three.end(), unused));
+        const std::uint16_t pon = gen::PonCode(unused, tile, from);
+        ExpectDecodes(pon, NakiType::kPon, from, CalledFirst(tile, three));
+        ExpectDecodes(gen::KakanCode(pon), NakiType::kKakan, from, CalledFirst(unused, four));
+      }
+    }
+  }
+  for (TileCode north = 120; north < 124; ++north)
+    ExpectDecodes(gen::NukiCode(north), NakiType::kNuki, 0, {north, X, X, X});
+  // Chi and pon with from-seat 0, which the service never writes, keep low, mid, high.
+  for (int k = 0; k < 3; ++k) {
+    ExpectDecodes(std::uint16_t((2 * 3 + k) << 10 | 4), NakiType::kChi, 0, {8, 12, 16, X});
+    ExpectDecodes(std::uint16_t((5 * 3 + k) << 9 | 8), NakiType::kPon, 0, {21, 22, 23, X});
+  }
+}
+
+TEST(MeldCode, AddedKanReplacesThePonEntryInPlace) {
+  Tehai tehai = HandWith({109, 110, 111, 8, 18});
+  ASSERT_TRUE(TehaiNaki(tehai, 7463).ok());
+  ASSERT_TRUE(tehai.RemoveHai(100).ok());  // the discard after the chi
+  ASSERT_TRUE(TehaiNaki(tehai, 41578).ok());
+  ASSERT_TRUE(tehai.RemoveHai(99).ok());
+  ASSERT_TRUE(tehai.AddHai(50).ok());
+  EXPECT_EQ(tehai.nHai, 8);
+  const NakiResult kan = TehaiNaki(tehai, 41586);
+  ASSERT_TRUE(kan.ok()) << kan.message << kan.hand.Message();
+  EXPECT_EQ(tehai.nHai, 7);  // the added tile only
+  EXPECT_EQ(kan.call.type, NakiType::kKakan);
+  EXPECT_EQ(kan.call.tiles, (Tiles{111, 108, 109, 110}));
+  EXPECT_FALSE(Holds(tehai, 111));
+  EXPECT_EQ(tehai.nakiList, (std::vector<std::uint16_t>{7463, 41586}));
+}
+
+TEST(MeldCode, FaultsOfTehaiNaki) {
+  Tehai noPon = HandWith({111});
+  ASSERT_TRUE(noPon.AddHai(50).ok());
+  EXPECT_EQ(TehaiNaki(noPon, 41586).message, "TehaiNaki INVALID Chakan");
+  EXPECT_FALSE(Holds(noPon, 111));  // removed before the entry was looked for
+
+  for (int m : {33, 34, 35, 0x121, 0x7FFF0021}) {
+    Tehai tehai = HandWith({});
+    const auto before = tehai.hai;
+    const NakiResult r = TehaiNaki(tehai, m);
+    EXPECT_EQ(r.message, "UNKNOWN NAKI TYPE m=" + std::to_string(m));
+    EXPECT_EQ(r.call.type, NakiType::kUnknown);
+    EXPECT_EQ(tehai.hai, before);
+  }
+
+  Tehai missing = HandWith({8});  // the chi also needs 18
+  const NakiResult r = TehaiNaki(missing, 7463);
+  EXPECT_EQ(r.hand.Message(), "INVALID TEHAI hai136=18");
+  EXPECT_FALSE(Holds(missing, 8));
+  EXPECT_TRUE(missing.nakiList.empty());
+}
+
+}  // namespace
+}  // namespace zuvelo
