@@ -70,15 +70,15 @@ HandResult Tehai::UpdateSyanten1() {
     trace("UpdateSyanten1 nHai=%d\r\n", nHai);
     return {HandError::kBadTileCount1, nHai};
   }
-  const std::uint32_t key = HaiKey(hai);
-  if (haiKeyed && key == haiKey) {
+  if (haiKeyed && hai == keyedHai) {
     // Same slots, but a drawn tile discarded again has been marked since: a ready hand waiting
     // on it is furiten now, whatever the flag said before.
     if (syanten1 == 0) furiten = AnyDiscarded(machi);
     return {};
   }
   syanten1 = CalcSyanten14(hai.data());
-  haiKey = key;
+  haiKey = HaiKey(hai);
+  keyedHai = hai;
   haiKeyed = true;
   machi.clear();
   if (syanten1 != 0) return {};

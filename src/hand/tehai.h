@@ -21,8 +21,11 @@ struct Tehai {
   std::vector<TileKind> machi;          // ascending; empty unless syanten1 == 0
   std::array<std::uint8_t, 34> sutehaiKinds;
   bool furiten;
-  // Whether haiKey describes the slots: a reset leaves the key 0, which dealt slots can also
-  // give, and such a deal must still be computed.
+  // The slots at the last recomputation, and whether there was one since the reset. The slots
+  // themselves decide whether to skip: a reset leaves the key 0, which dealt slots can also
+  // give, and different slots can share a key (1m and 5m in slots 0 and 4 give the key of
+  // East and White there).
+  std::array<TileCode, 14> keyedHai;
   bool haiKeyed;
 
   Tehai();  // reserves the lists once and resets

@@ -149,6 +149,24 @@ TEST(HaiKey, ADealWhoseKeyIsZeroIsStillComputed) {
   EXPECT_LT(tehai.syanten1, 8);
 }
 
+TEST(HaiKey, ADifferentHandWithTheSameKeyIsComputedAgain) {
+  // 1m and 5m in slots 0 and 4 XOR to the same byte as East and White there.
+  int ready[13] = {0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 52};  // 123456789m 123p 5p
+  Tehai tehai;
+  tehai.SetHaipai(ready);
+  ASSERT_TRUE(tehai.UpdateSyanten1().ok());
+  ASSERT_EQ(tehai.syanten1, 0);
+  const std::uint32_t key = tehai.haiKey;
+  ready[0] = 108;
+  ready[4] = 124;
+  tehai.SetHaipai(ready);
+  ASSERT_EQ(HaiKey(tehai.hai), key);
+  ASSERT_TRUE(tehai.UpdateSyanten1().ok());
+  EXPECT_EQ(tehai.syanten1, CalcSyanten14(tehai.hai.data()));
+  EXPECT_GT(tehai.syanten1, 0);
+  EXPECT_TRUE(tehai.machi.empty());
+}
+
 TEST(UpdateSyanten, WrongTileCountIsAFaultThatChangesNothing) {
   Player p("1112345678999m");
   Tehai& tehai = p.tehai;
