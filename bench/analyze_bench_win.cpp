@@ -25,6 +25,7 @@
 #include "mjlog_gen/mjlog_gen.h"
 #include "net/service_address.h"
 #include "shell/settings_win.h"
+#include "shell/use_wsock32.h"
 #include "support/trace_listener.h"
 
 namespace zuvelo::bench {
@@ -120,7 +121,7 @@ class Bench {
 
  private:
   ComApartment apartment_;
-  testing::WinsockSession sockets_;
+  SocketsLayer sockets_;
   TestMainWindow main_;
   JScriptHost script_;
   TestHostWindow host_;

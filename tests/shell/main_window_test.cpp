@@ -27,6 +27,7 @@
 #include "shell/tray_icon_win.h"
 #include "support/com_test_environment.h"
 #include "support/message_box_recorder.h"
+#include "support/trace_listener.h"
 
 namespace zuvelo::testing {
 namespace {

@@ -1,6 +1,6 @@
 // The program-wide set-up of a Windows test program that drives script objects: COM on the
-// test thread, and sockets started before the first trace line (the trace channel is made
-// once and never retried). Register it with ZUVELO_COM_TEST_ENVIRONMENT().
+// test thread, and the program's own sockets start-up before the first trace line (the trace
+// channel is made once and never retried). Register it with ZUVELO_COM_TEST_ENVIRONMENT().
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,14 +8,14 @@
 #include <memory>
 
 #include "bridge/com_apartment.h"
-#include "support/trace_listener.h"
+#include "shell/use_wsock32.h"
 
 namespace zuvelo::testing {
 
 class ComTestEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    sockets_ = std::make_unique<WinsockSession>();
+    sockets_ = std::make_unique<SocketsLayer>();
     apartment_ = std::make_unique<ComApartment>();
     ASSERT_TRUE(sockets_->ok());
     ASSERT_TRUE(apartment_->ok());
@@ -26,7 +26,7 @@ class ComTestEnvironment : public ::testing::Environment {
   }
 
  private:
-  std::unique_ptr<WinsockSession> sockets_;
+  std::unique_ptr<SocketsLayer> sockets_;
   std::unique_ptr<ComApartment> apartment_;
 };
 

@@ -1,21 +1,14 @@
 // Trace lines as a test program receives them.
 #include "support/trace_listener.h"
 
+#include <windows.h>
+
 #include <chrono>
 #include <cstdio>
 
 #include "shell/trace.h"
 
 namespace zuvelo::testing {
-
-WinsockSession::WinsockSession() {
-  WSADATA data;
-  ok_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
-
-WinsockSession::~WinsockSession() {
-  if (ok_) ::WSACleanup();
-}
 
 TraceListener::TraceListener(int wait_ms) : udp_(514, std::chrono::milliseconds(wait_ms)) {}
 

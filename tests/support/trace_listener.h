@@ -1,28 +1,12 @@
 // A real receiver for the diagnostic trace on UDP 127.0.0.1:514 (ctest lock "trace_port").
 #pragma once
 
-#include <winsock2.h>
-
 #include <string>
 #include <vector>
 
 #include "support/udp_listener.h"
 
 namespace zuvelo::testing {
-
-// Starts the sockets layer for the whole test program. The trace channel is made on the first
-// line and never retried, so this must come before anything traces.
-class WinsockSession {
- public:
-  WinsockSession();
-  ~WinsockSession();
-  WinsockSession(const WinsockSession&) = delete;
-  WinsockSession& operator=(const WinsockSession&) = delete;
-  [[nodiscard]] bool ok() const { return ok_; }
-
- private:
-  bool ok_ = false;
-};
 
 class TraceListener {
  public:
