@@ -8,10 +8,10 @@ namespace zuvelo {
 
 enum class HandError {
   kNone,
-  kTehaiFull,       // "TEHAI FULL"
-  kInvalidTehai,    // "INVALID TEHAI hai136=%d", value = the code
-  kBadTileCount1,   // UpdateSyanten1 with nHai % 3 != 1, value = nHai (traced, no box)
-  kBadTileCount2,   // UpdateSyanten2 with nHai % 3 != 2, value = nHai (traced, no box)
+  kTehaiFull,      // "TEHAI FULL"
+  kInvalidTehai,   // "INVALID TEHAI hai136=%d", value = the code
+  kBadTileCount1,  // UpdateSyanten1 with nHai % 3 != 1, value = nHai (traced, no box)
+  kBadTileCount2,  // UpdateSyanten2 with nHai % 3 != 2, value = nHai (traced, no box)
 };
 
 struct [[nodiscard]] HandResult {
