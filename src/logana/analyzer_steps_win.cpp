@@ -43,14 +43,15 @@ void IDispatchLogAnaImpl::MainThreadStep() {
     hrStep = ReplayStep();
     error = "ERROR(3) hr=%X %s";
   }
-  // Made before the worker wakes: it may refill the log info at once.
+  // Made before the worker wakes: it may refill the log info and reset hrStep at once.
+  const bool failed = hrStep != S_OK;
   char status[1024] = "";
-  if (hrStep != S_OK) {
+  if (failed) {
     std::snprintf(status, sizeof status, error, static_cast<unsigned>(hrStep),
                   NarrowAnsi(logInfo->record().name).c_str());
   }
   ::SetEvent(hWakeEvent.get());
-  if (hrStep != S_OK) SendStatusText(MainWindow(), status);
+  if (failed) SendStatusText(MainWindow(), status);
 }
 
 HRESULT IDispatchLogAnaImpl::EnumLogStep() {

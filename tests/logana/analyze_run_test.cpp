@@ -254,7 +254,7 @@ TEST_F(AnalyzeRunTest, AFailingOnEnumCacheEndsOnlyTheCacheEnumeration) {
   EXPECT_EQ(statuses[0], "Analyzing cache 0/2");
   const auto failed = std::find_if(statuses.begin(), statuses.end(),
                                    [](const std::string& t) { return t.rfind("ERROR(", 0) == 0; });
-  ASSERT_NE(failed, statuses.end());
+  ASSERT_NE(failed, statuses.end()) << ::testing::PrintToString(statuses);
   ExpectFailureStatus(*failed, 2, first);
   EXPECT_EQ(statuses.back(), "done");
 }
