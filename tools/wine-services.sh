@@ -84,9 +84,11 @@ locked() {
   return $status
 }
 
+start_all() { start_display && start_wineservers; }
+
 case "${1:-start}" in
-  start) locked start_display && locked start_wineservers ;;
-  display) locked start_display && locked start_wineservers && cat "$state/display" ;;
+  start) locked start_all ;;
+  display) locked start_all && cat "$state/display" ;;
   stop)
     for p in pfx32 pfx64; do
       WINEPREFIX="$state/$p" /usr/lib/wine/wineserver -k >/dev/null 2>&1
