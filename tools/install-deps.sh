@@ -2,10 +2,9 @@
 # Installs everything the three builds and their tests need on a Debian 12 machine: host
 # compilers and test libraries, MinGW-w64 for both Windows targets, Wine with one prefix per
 # target, and (on kernels without 32-bit support) qemu-i386 so the 32-bit Wine loader runs.
-# Safe to run again: each step checks first. Needs root.
+# Safe to run again: each step checks first. Only apt and binfmt need root (through sudo when
+# run by another user); the Wine prefixes are the checkout's own (tools/wine-services.sh).
 set -euo pipefail
-state="${ZUVELO_WINE_STATE:-/var/cache/zuvelo-wine}"
-mkdir -p "$state"
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev zlib1g-dev
@@ -23,18 +22,19 @@ fi
 # run it through qemu-i386 registered in binfmt_misc. Debian 12's own qemu (7.2) ignores
 # MAP_FIXED_NOREPLACE and crashes Wine; the backports suite carries a version that works.
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  qemu="$state/qemu-i386"
+  qemu=/usr/local/lib/zuvelo/qemu-i386
   if [ ! -x "$qemu" ]; then
     mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
     [ -n "$mirror" ] || mirror=$(awk '$1=="deb"{print $2; exit}' /etc/apt/sources.list)
-    bp="$state/backports"
+    bp=$(mktemp -d)
+    trap 'as_root rm -rf "$bp"' EXIT
     mkdir -p "$bp/lists/partial"
     echo "deb $mirror bookworm-backports main" >"$bp/sources.list"
     apto=(-o "Dir::Etc::sourcelist=$bp/sources.list" -o Dir::Etc::sourceparts=- -o "Dir::State::lists=$bp/lists")
-    apt-get "${apto[@]}" update -qq
-    (cd "$bp" && apt-get "${apto[@]}" download qemu-user >/dev/null &&
-      dpkg-deb --fsys-tarfile qemu-user_*.deb | tar -xO ./usr/bin/qemu-i386 >"$qemu.tmp" && rm -f qemu-user_*.deb)
-    chmod +x "$qemu.tmp" && mv "$qemu.tmp" "$qemu"
+    as_root apt-get "${apto[@]}" update -qq
+    (cd "$bp" && as_root apt-get "${apto[@]}" download qemu-user >/dev/null)
+    dpkg-deb --fsys-tarfile "$bp"/qemu-user_*.deb | tar -xO ./usr/bin/qemu-i386 >"$bp/qemu-i386"
+    as_root install -D -m 755 "$bp/qemu-i386" "$qemu"
   fi
   mountpoint -q /proc/sys/fs/binfmt_misc || as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
   if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
@@ -42,9 +42,4 @@ if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
       as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null
   fi
 fi
-
-# One prefix per target; the browser engine and .NET installers are skipped (none exists here).
-export WINEDEBUG=-all LC_ALL=C WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$state/pfx64/system.reg" ] || WINEPREFIX="$state/pfx64" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-[ -f "$state/pfx32/system.reg" ] || WINEPREFIX="$state/pfx32" WINEARCH=win32 /usr/lib/wine/wine wineboot -i >/dev/null 2>&1
-echo "install-deps: ready (Wine prefixes under $state)"
+echo "install-deps: ready"

@@ -22,17 +22,17 @@ for preset in native win32 win64; do
     continue
   fi
   echo "=== $preset: test"
-  log="build/$preset/ctest-summary.log"
-  ctest --preset "$preset" 2>&1 | tee "$log"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-  # "100% tests passed, 0 tests failed out of 7"
-  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-  if [ -n "$line" ]; then
-    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-    t=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
-    passed=$((passed + t - f))
+  junit="$(pwd)/build/$preset/ctest-junit.xml"
+  rm -f "$junit"
+  ctest --preset "$preset" --output-junit "$junit" || status=1
+  # The counts are attributes of the report's one suite element, which spans several lines.
+  count() { tr '\n\t' '  ' <"$junit" | sed -n "s/.*<testsuite [^>]*\b$1=\"\([0-9]*\)\".*/\1/p"; }
+  t=$(count tests) f=$(count failures) sk=$(count skipped)
+  if [ -n "$t" ] && [ -n "$f" ]; then
+    passed=$((passed + t - f - ${sk:-0}))
     failed=$((failed + f))
   else
+    echo "=== $preset: no test report"
     status=1
   fi
 done

@@ -1,14 +1,16 @@
 #!/bin/sh
-# start: an X display and one persistent wineserver per prefix, each only if not running yet.
-# stop: ends the wineservers and the Xvfb started here. display: starts them if needed and
-# prints the display the Windows programs use.
+# start: this checkout's Wine prefixes (made once), an X display and one persistent wineserver
+# per prefix, each only if not running yet. stop: ends what start started for this checkout
+# and nothing else. display: starts them if needed and prints the display the programs use.
 # The display is DISPLAY when a server answers there, else an Xvfb of our own on a free number;
 # the one chosen is kept in "$state/display" for wine-run.sh. A socket or lock file left in
 # /tmp by a server that no longer runs (a restored machine, a killed run) is not a display.
 # Output of the background servers goes to /dev/null: Wine's background processes otherwise
 # write to the first caller's stderr and hold its pipe open.
-state="${ZUVELO_WINE_STATE:-/var/cache/zuvelo-wine}"
-mkdir -p "$state"
+zuvelo_root=$(cd "$(dirname "$0")/.." && pwd)
+. "$zuvelo_root/tools/wine-env.sh"
+mkdir -p "$state" || exit 1
+export WINEDEBUG=-all LC_ALL=C WINEDLLOVERRIDES="mscoree,mshtml="
 
 answers() { [ -n "$1" ] && DISPLAY="$1" xdpyinfo >/dev/null 2>&1; }
 
@@ -50,6 +52,19 @@ start_display() {
   return 1
 }
 
+# One prefix per target; the browser engine and .NET installers are skipped (none exists here).
+# wineboot leaves a short-lived server behind: wait for it before a persistent one starts.
+make_prefixes() {
+  for p in pfx32 pfx64; do
+    [ -f "$state/$p/system.reg" ] && continue
+    loader=/usr/lib/wine/wine64 arch=win64
+    [ "$p" = pfx32 ] && loader=/usr/lib/wine/wine arch=win32
+    WINEPREFIX="$state/$p" WINEARCH=$arch "$loader" wineboot -i 9>&- </dev/null >/dev/null 2>&1
+    WINEPREFIX="$state/$p" /usr/lib/wine/wineserver -w 9>&- </dev/null >/dev/null 2>&1
+    [ -f "$state/$p/system.reg" ] || { echo "wine-services: cannot make $state/$p" >&2; return 1; }
+  done
+}
+
 start_wineservers() {
   for p in pfx32 pfx64; do
     pid_runs "$state/$p.server" wineserver && continue
@@ -68,8 +83,8 @@ start_wineservers() {
     # /dev/null, rather than inside a test whose output ctest is waiting on.
     loader=/usr/lib/wine/wine64
     [ "$p" = pfx32 ] && loader=/usr/lib/wine/wine
-    WINEPREFIX="$state/$p" WINEDEBUG=-all LC_ALL=C WINEDLLOVERRIDES="mscoree,mshtml=" \
-      DISPLAY="$(cat "$state/display" 2>/dev/null)" "$loader" cmd /c exit 9>&- </dev/null >/dev/null 2>&1
+    WINEPREFIX="$state/$p" DISPLAY="$(cat "$state/display" 2>/dev/null)" \
+      "$loader" cmd /c exit 9>&- </dev/null >/dev/null 2>&1
   done
 }
 
@@ -84,7 +99,7 @@ locked() {
   return $status
 }
 
-start_all() { start_display && start_wineservers; }
+start_all() { make_prefixes && start_display && start_wineservers; }
 
 case "${1:-start}" in
   start) locked start_all ;;

@@ -11,13 +11,10 @@ export DISPLAY
 failures=0
 fail() { echo "FAIL: $*" && failures=$((failures + 1)); }
 
-# The prefix wine-run.sh picks: 32-bit programs get pfx32.
-state="${ZUVELO_WINE_STATE:-/var/cache/zuvelo-wine}"
-off=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
-prefix="$state/pfx64" loader=/usr/lib/wine/wine64
-if [ "$(od -An -tx2 -j$((off + 4)) -N2 "$program" | tr -d ' ')" = 014c ]; then
-  prefix="$state/pfx32" loader=/usr/lib/wine/wine
-fi
+# The prefix and loader wine-run.sh picks.
+zuvelo_root=$(cd "$(dirname "$wine_run")/.." && pwd)
+. "$zuvelo_root/tools/wine-env.sh"
+wine_for "$program"
 work="$prefix/drive_c/users/$(id -un)/AppData/Local/Q-ORB/zuvelo/130"
 config="$work/config.ini" saved="$out/smoke-config.ini.saved"
 mkdir -p "$work" "$out/smoke-logs"
