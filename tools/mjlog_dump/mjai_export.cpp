@@ -66,6 +66,7 @@ class StreamWriter : public ReplayEvents {
   [[nodiscard]] const std::string& reason() const { return reason_; }
 
   EventSet Supplied() const override { return EventSet::All(); }
+  bool ReadsHandValues() const override { return false; }  // tiles only
 
   int OnLogBegin(const LogInfo&, const Players& players) override {
     out_ += R"({"type":"start_game","names":)";
