@@ -117,6 +117,17 @@ class JsonReader {
   std::size_t pos_ = 0;
 };
 
+// "[a,b,...]" with text(value) for each value.
+template <typename Range, typename Text>
+std::string List(const Range& values, Text text) {
+  std::string out = "[";
+  for (const auto& value : values) {
+    if (out.size() > 1) out += ',';
+    out += text(value);
+  }
+  return out + ']';
+}
+
 // "type k=v k=v ..." in the line's own key order, arrays as [a,b].
 std::string Describe(const Json& v) {
   switch (v.kind) {
@@ -126,11 +137,8 @@ std::string Describe(const Json& v) {
       return std::to_string(v.number);
     case Json::kString:
       return v.text;
-    case Json::kArray: {
-      std::string out = "[";
-      for (std::size_t i = 0; i < v.items.size(); ++i) out += (i ? "," : "") + Describe(v.items[i]);
-      return out + "]";
-    }
+    case Json::kArray:
+      return List(v.items, Describe);
     case Json::kObject: {
       std::string out = v["type"].text;
       for (const auto& [name, value] : v.fields)
@@ -357,15 +365,11 @@ std::string Name(TileCode code, bool redFives) {
 }
 
 std::string Names(const std::vector<TileCode>& codes, bool redFives) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < codes.size(); ++i) out += (i ? "," : "") + Name(codes[i], redFives);
-  return out + "]";
+  return List(codes, [&](TileCode code) { return Name(code, redFives); });
 }
 
 std::string Numbers(const std::array<int, 4>& values) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < values.size(); ++i) out += (i ? "," : "") + std::to_string(values[i]);
-  return out + "]";
+  return List(values, [](int value) { return std::to_string(value); });
 }
 
 std::string Utf8(const std::u16string& text) {  // the generator's names are all in the BMP
@@ -384,15 +388,15 @@ std::string Utf8(const std::u16string& text) {  // the generator's names are all
 }
 
 std::string StartKyoku(const gen::GenMove& m, bool redFives) {
-  std::string hands;
-  for (int seat = 0; seat < 4; ++seat)
-    hands += (seat ? "," : "") +
-             Names({m.tiles.begin() + seat * 13, m.tiles.begin() + seat * 13 + 13}, redFives);
-  return "start_kyoku bakaze=" + std::string(1, "ESWN"[m.seed[0] / 4]) +
+  const int seats[] = {0, 1, 2, 3};
+  const std::string hands = List(seats, [&](int seat) {
+    return Names({m.tiles.begin() + seat * 13, m.tiles.begin() + seat * 13 + 13}, redFives);
+  });
+  return std::string("start_kyoku bakaze=") + "ESWN"[m.seed[0] / 4] +
          " dora_marker=" + Name(static_cast<TileCode>(m.seed[5]), redFives) +
          " kyoku=" + std::to_string(m.seed[0] % 4 + 1) + " honba=" + std::to_string(m.seed[1]) +
          " kyotaku=" + std::to_string(m.seed[2]) + " oya=" + std::to_string(m.who) +
-         " scores=" + Numbers(m.points) + " tehais=[" + hands + "]";
+         " scores=" + Numbers(m.points) + " tehais=" + hands;
 }
 
 std::string CallLine(const gen::GenCall& c, bool redFives) {
@@ -410,9 +414,7 @@ std::string CallLine(const gen::GenCall& c, bool redFives) {
 }
 
 std::vector<std::string> ExpectedLines(const gen::GeneratedGame& game, bool redFives) {
-  std::vector<std::string> lines = {"start_game names=["};
-  for (int seat = 0; seat < 4; ++seat) lines[0] += (seat ? "," : "") + Utf8(game.names[seat]);
-  lines[0] += "]";
+  std::vector<std::string> lines = {"start_game names=" + List(game.names, Utf8)};
   std::size_t call = 0;
   for (const gen::GenMove& m : game.moves) {
     const std::string actor = " actor=" + std::to_string(m.who);
