@@ -551,6 +551,7 @@ TEST(MjaiExport, LogsWithoutAStreamLeaveTheOutputAsItWas) {
       {un + init + "<T56/><D56/>" + draw + " /></mjloggm>", "no final scores: an unfinished game"},
       {un + init + "<T56/><D57/>" + end, "INVALID TEHAI hai136=57"},
       {un + init + "<T136/><D136/>" + end, "tile code 136 is no tile"},
+      {un + init + "<D0/>" + end, "a hand of a tile count no move leaves"},
       {un + "<DORA hai=\"8\" />" + init + end, "a move outside a round"},
       {un + init + "<T56/><D56/>" + init + end, "a round that ends without a win or a draw"},
       {un + deal + "/>" + end, "three players"},
