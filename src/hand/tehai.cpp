@@ -65,11 +65,20 @@ void Tehai::MarkDiscard(int code) {
 
 void Tehai::Sort() { std::sort(hai.begin(), hai.end()); }
 
+HandResult Tehai::CheckTileCount1() const {
+  if (nHai % 3 == 1) return {};
+  trace("UpdateSyanten1 nHai=%d\r\n", nHai);
+  return {HandError::kBadTileCount1, nHai};
+}
+
+HandResult Tehai::CheckTileCount2() const {
+  if (nHai % 3 == 2) return {};
+  trace("UpdateSyanten2 nHai=%d\r\n", nHai);
+  return {HandError::kBadTileCount2, nHai};
+}
+
 HandResult Tehai::UpdateSyanten1() {
-  if (nHai % 3 != 1) {
-    trace("UpdateSyanten1 nHai=%d\r\n", nHai);
-    return {HandError::kBadTileCount1, nHai};
-  }
+  if (HandResult r = CheckTileCount1(); !r.ok()) return r;
   if (haiKeyed && hai == keyedHai) {
     // Same slots, but a drawn tile discarded again has been marked since: a ready hand waiting
     // on it is furiten now, whatever the flag said before.
@@ -90,10 +99,7 @@ HandResult Tehai::UpdateSyanten1() {
 }
 
 HandResult Tehai::UpdateSyanten2() {
-  if (nHai % 3 != 2) {
-    trace("UpdateSyanten2 nHai=%d\r\n", nHai);
-    return {HandError::kBadTileCount2, nHai};
-  }
+  if (HandResult r = CheckTileCount2(); !r.ok()) return r;
   syanten2 = CalcSyanten14(hai.data());
   return {};
 }

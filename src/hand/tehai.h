@@ -39,6 +39,10 @@ struct Tehai {
   void Sort();  // the script member "sort"
   HandResult UpdateSyanten1();
   HandResult UpdateSyanten2();
+  // Only the tile-count checks of the two, for a replay whose reader never looks at shanten,
+  // waits or furiten: it fails exactly where they would.
+  [[nodiscard]] HandResult CheckTileCount1() const;
+  [[nodiscard]] HandResult CheckTileCount2() const;
 
   [[nodiscard]] KindCounts Counts() const { return CountKinds(hai.data(), hai.size()); }
   // "syanten" as scripts read it.

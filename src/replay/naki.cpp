@@ -116,7 +116,7 @@ HandTiles TilesFromHand(const MeldCall& call) {
   return {{kNoTile, kNoTile, kNoTile, kNoTile}, 0};
 }
 
-NakiResult TehaiNaki(Tehai& tehai, std::int32_t m) {
+NakiResult TehaiNaki(Tehai& tehai, std::int32_t m, bool handValues) {
   const auto code = static_cast<std::uint16_t>(m);
   NakiResult result;
   result.call = DecodeMeld(code);
@@ -131,7 +131,10 @@ NakiResult TehaiNaki(Tehai& tehai, std::int32_t m) {
     if (!result.hand.ok()) return result;
   }
   const bool discardsNext = type == NakiType::kChi || type == NakiType::kPon;
-  result.hand = discardsNext ? tehai.UpdateSyanten2() : tehai.UpdateSyanten1();
+  if (handValues)
+    result.hand = discardsNext ? tehai.UpdateSyanten2() : tehai.UpdateSyanten1();
+  else
+    result.hand = discardsNext ? tehai.CheckTileCount2() : tehai.CheckTileCount1();
   if (!result.hand.ok()) return result;
   RecordCall(tehai, type, code, result.message);
   return result;

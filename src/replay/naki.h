@@ -46,8 +46,9 @@ struct [[nodiscard]] NakiResult {
 };
 
 // Applies the call with meld code m (the attribute's integer) to the caller's hand: removes its
-// own tiles, recomputes shanten (waits too after a kan or nuki) and records the code in
-// nakiList (an added kan replaces its pon's entry).
-NakiResult TehaiNaki(Tehai& tehai, std::int32_t m);
+// own tiles, recomputes shanten (waits too after a kan or nuki; without handValues only the
+// tile count is checked) and records the code in nakiList (an added kan replaces its pon's
+// entry).
+NakiResult TehaiNaki(Tehai& tehai, std::int32_t m, bool handValues = true);
 
 }  // namespace zuvelo

@@ -81,6 +81,9 @@ class ReplayEvents {
  public:
   virtual ~ReplayEvents() = default;
   [[nodiscard]] virtual EventSet Supplied() const = 0;
+  // False for a sink that reads only tiles and scores: the replay then checks tile counts as
+  // always but leaves shanten, waits and furiten as they are, which is most of its work.
+  [[nodiscard]] virtual bool ReadsHandValues() const { return true; }
 
   virtual int OnLogBegin(const LogInfo&, const Players&) { return 0; }
   // seed values 0..4, and the values from index 5 on (dora indicators)

@@ -66,6 +66,7 @@ class LogRun {
         events_(events),
         reporter_(reporter),
         supplied_(events.Supplied()),
+        handValues_(events.ReadsHandValues()),
         attrs_(attrs),
         scTruncated_(scTruncated) {}
 
@@ -91,6 +92,12 @@ class LogRun {
   int HandFault(const HandResult& result);
   int CheckWho();
   [[nodiscard]] bool Wants(ReplayEvent event) const { return supplied_.Has(event); }
+  HandResult Recount1(Tehai& t) const {
+    return handValues_ ? t.UpdateSyanten1() : t.CheckTileCount1();
+  }
+  HandResult Recount2(Tehai& t) const {
+    return handValues_ ? t.UpdateSyanten2() : t.CheckTileCount2();
+  }
 
   std::string_view text_;
   const LogInfo& info_;
@@ -98,6 +105,7 @@ class LogRun {
   ReplayEvents& events_;
   ReplayReporter& reporter_;
   EventSet supplied_;
+  bool handValues_;
   LogAttributes& attrs_;
   std::vector<std::int32_t>& scTruncated_;
   bool sceneOpen_ = false;
@@ -161,7 +169,7 @@ int LogRun::Draw(int seat, std::int32_t code) {
   attrs_.who = seat;
   Tehai& tehai = players_[seat].tehai;
   if (HandResult r = tehai.AddHai(code); !r.ok()) return HandFault(r);
-  if (HandResult r = tehai.UpdateSyanten2(); !r.ok()) return HandFault(r);
+  if (HandResult r = Recount2(tehai); !r.ok()) return HandFault(r);
   return Wants(ReplayEvent::kTsumo) ? events_.OnTsumo(seat, code & 0xFF) : 0;
 }
 
@@ -170,7 +178,7 @@ int LogRun::Discard(int seat, std::int32_t code) {
   Tehai& tehai = players_[seat].tehai;
   tehai.MarkDiscard(code);
   if (HandResult r = tehai.RemoveHai(code); !r.ok()) return HandFault(r);
-  if (HandResult r = tehai.UpdateSyanten1(); !r.ok()) return HandFault(r);
+  if (HandResult r = Recount1(tehai); !r.ok()) return HandFault(r);
   return Wants(ReplayEvent::kDahai) ? events_.OnDahai(seat, code & 0xFF) : 0;
 }
 
@@ -202,7 +210,7 @@ int LogRun::Init() {
     if (attrs_.haiN[seat].size() != 13) continue;  // seat 3 of a three-player game
     Tehai& tehai = players_[seat].tehai;
     tehai.SetHaipai(attrs_.haiN[seat].data());
-    if (HandResult r = tehai.UpdateSyanten1(); !r.ok()) return HandFault(r);
+    if (HandResult r = Recount1(tehai); !r.ok()) return HandFault(r);
   }
   int rc = 0;
   if (Wants(ReplayEvent::kSceneBegin)) {
@@ -215,7 +223,7 @@ int LogRun::Init() {
 
 int LogRun::Naki() {
   if (int rc = CheckWho(); rc) return rc;
-  const NakiResult result = TehaiNaki(players_[attrs_.who].tehai, attrs_.m);
+  const NakiResult result = TehaiNaki(players_[attrs_.who].tehai, attrs_.m, handValues_);
   if (!result.hand.ok()) return HandFault(result.hand);
   if (!result.message.empty()) return Fail(result.message);
   if (!Wants(ReplayEvent::kNaki)) return 0;

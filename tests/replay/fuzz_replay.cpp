@@ -1,14 +1,15 @@
 // libFuzzer entry over the scanner and the replay: any bytes as a log text, replayed with every
-// event (through mjlog-dump's writer, which reads every seat at every event) and with only the
-// log-level events. Must never crash, trip a sanitizer or read past the terminating zero. Built
-// with the test data folder, it is also a test that runs the corpus through the entry, so what
-// the fuzzer once found stays fixed in every build.
+// event (through mjlog-dump's writer, which reads every seat at every event, and its mjai
+// export) and with only the log-level events. Must never crash, trip a sanitizer or read past the
+// terminating zero. Built with the test data folder, it is also a test that runs the corpus through
+// the entry, so what the fuzzer once found stays fixed in every build.
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "mjlog_dump/json_dump.h"
+#include "mjlog_dump/mjai_export.h"
 #include "replay/log_header.h"
 #include "replay/replay_log.h"
 
@@ -40,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   info.name = u"2010010100gm-0009-0000-00000000&tw=0";
   std::string out;
   dump::DumpEvents(replayer, text.get(), info, out);
+  (void)mjai::ExportLog(replayer, text.get(), info, out);
   Players players;
   LogLevelOnly logLevel;
   Silent silent;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "mjlog_dump/json_text.h"
 #include "replay/replay_log.h"
 
 namespace zuvelo::dump {
@@ -15,10 +16,5 @@ int DumpEvents(LogReplayer& replayer, const char* text, const LogInfo& info, std
 // Replays the log and appends its summary line; file is what the line names the log by.
 int DumpSummary(LogReplayer& replayer, const char* text, const LogInfo& info,
                 const std::string& file, std::string& out);
-
-// JSON text of a string: UTF-8 as it stands, control characters and bytes that are not UTF-8
-// escaped, so any message a log can provoke prints as valid JSON.
-void AppendJsonString(std::string& out, std::string_view utf8);
-void AppendJsonString(std::string& out, const std::u16string& utf16);
 
 }  // namespace zuvelo::dump

@@ -123,7 +123,8 @@ void Game::WriteHeader() {
     sx += std::string(seat ? "," : "") + "MFC"[present ? rng_.Below(3) : 2];
     scores_[seat] = present ? (n_ == 4 ? 25000 : 35000) : 0;
   }
-  const int gameType = (n_ == 4 ? 0xA1 : 0xB1) | (options_.southRound ? 0x08 : 0);
+  const int gameType =
+      (n_ == 4 ? 0xA1 : 0xB1) | (options_.southRound ? 0x08 : 0) | (options_.redFives ? 0 : 0x02);
   char name[64];
   std::snprintf(name, sizeof name, "%04d%02d%02d%02dgm-%04x-0000-%08x&tw=%d", 2009 + rng_.Below(4),
                 1 + rng_.Below(12), 1 + rng_.Below(28), rng_.Below(24), gameType,
@@ -311,6 +312,11 @@ bool Game::PlayRound() {
   }
   const std::vector<int> ten = TenList();
   writer_.Init(seed, ten, dealer, hands);
+  GenMove init{GenMove::kInit, dealer};
+  init.seed = seed;
+  for (int seat = 0; seat < 4; ++seat) init.points[seat] = scores_[seat];
+  for (const auto& hand : hands) init.tiles.insert(init.tiles.end(), hand.begin(), hand.end());
+  Record(std::move(init));
   for (int seat = 0; seat < 4; ++seat) tenAtInit_[seat] = ten[seat];
   Count(kSceneBegin);
   Count(kSceneEnd);
@@ -331,11 +337,14 @@ bool Game::PlayRound() {
     const bool declared = WantsRiichi(seat);
     if (declared) {
       writer_.Reach(seat, 1, {});
+      Record({GenMove::kReach, seat});
       Count(kReach);
       ++out_.reaches[seat];
     }
     const TileCode tile = ChooseDiscard(seat, declared);
     Discard(seat, tile);
+    Record({GenMove::kDiscard, seat, -1, tile,
+            turn.start != TurnStart::kCalled && tile == lastDrawn_});
     std::optional<RoundResult> end;
     turn = AfterDiscard(seat, tile, declared, end);
     if (end) return Finish(*end);
@@ -375,6 +384,7 @@ Turn Game::AfterDiscard(int seat, TileCode tile, bool declared, std::optional<Ro
 
 void Game::Draw(int seat, TileCode tile, bool rinshan) {
   writer_.Draw(seat, tile);
+  Record({GenMove::kDraw, seat, -1, tile});
   Count(kTsumo);
   seats_[seat].hand.push_back(tile);
   ++seats_[seat].draws;
@@ -415,6 +425,7 @@ void Game::CompleteRiichi(int seat) {
   ++riichiCount_;
   tenAtInit_[seat] -= 10;
   writer_.Reach(seat, 2, TenList());
+  Record({GenMove::kReachAccepted, seat});
 }
 
 // ---- own turn ---------------------------------------------------------------------------
@@ -479,6 +490,7 @@ bool Game::TryKakan(int seat) {
     kan.tiles.push_back(fourth[0]);
     RemoveOne(s.hand, fourth[0]);
     writer_.Naki(seat, kan.m);
+    Record({GenMove::kCall, seat});
     Count(kNaki);
     kan.from = pon.from;
     out_.calls.push_back({seat, kan.m, kKakan, kan.from, CalledFirst(fourth[0], pon.tiles)});
@@ -495,6 +507,7 @@ void Game::AfterKan(int seat) {
   ++kansTotal_;
   if (kansTotal_ == 4 && seats_[seat].kans != 4) kan4Pending_ = true;
   if (doraCount_ < 5) {
+    Record({GenMove::kDora, -1, -1, dead_[doraCount_]});
     writer_.Dora(dead_[doraCount_++]);
     Count(kDora);
   }
@@ -503,6 +516,7 @@ void Game::AfterKan(int seat) {
 
 void Game::Call(int seat, const Meld& meld, const std::array<TileCode, 4>& order) {
   writer_.Naki(seat, meld.m);
+  Record({GenMove::kCall, seat});
   Count(kNaki);
   out_.calls.push_back({seat, meld.m, meld.type, meld.from, order});
   if (meld.type != kNuki) seats_[seat].melds.push_back(meld);  // a North set aside is no meld
@@ -720,7 +734,16 @@ std::optional<RoundResult> Game::Rons(int discarder, TileCode tile) {
   if (winners.empty()) return std::nullopt;
   if (n_ == 4 && winners.size() == 3) return Abort("ron3", winners);
   for (std::size_t i = 1; i < winners.size(); ++i) seats_[winners[i]].tempFuriten = true;
-  return Win(winners[0], discarder, tile, values[0]);
+  RoundResult result = Win(winners[0], discarder, tile, values[0]);
+  if (options_.doubleRon && winners.size() == 2) {
+    // Both win; the riichi deposits go to the first in turn order only.
+    RoundResult second = Win(winners[1], discarder, tile, values[1]);
+    second.deltas[winners[1]] -= sticks_ * 1000;
+    second.agari.sticks = 0;
+    result.dealerKeeps |= second.dealerKeeps;
+    result.alsoWon.push_back(std::move(second));
+  }
+  return result;
 }
 
 RoundResult Game::Win(int winner, int from, TileCode tile, const WinValue& value) {
@@ -822,11 +845,20 @@ bool Game::Finish(RoundResult& r) {
   }
   const std::vector<int> sc = ScoreList(r);
   const int honba = honba_, sticks = sticks_;
-  for (int seat = 0; seat < 4; ++seat) scores_[seat] += r.deltas[seat];
+  for (int seat = 0; seat < 4; ++seat) {
+    scores_[seat] += r.deltas[seat];
+    chips_[seat] += r.chipDeltas[seat];
+  }
+  for (RoundResult& also : r.alsoWon) {  // its list shows the scores after the first win
+    also.agari.sc = ScoreList(also);
+    for (int seat = 0; seat < 4; ++seat) {
+      scores_[seat] += also.deltas[seat];
+      chips_[seat] += also.chipDeltas[seat];
+    }
+  }
   if (r.win) {
     sticks_ = 0;
     honba_ = r.dealerKeeps ? honba_ + 1 : 0;
-    for (int seat = 0; seat < 4; ++seat) chips_[seat] += r.chipDeltas[seat];
   } else {
     ++honba_;
   }
@@ -842,13 +874,26 @@ bool Game::Finish(RoundResult& r) {
   const std::string owari = over ? Owari() : "";
   if (r.win) {
     r.agari.sc = sc;
-    writer_.AgariElement(r.agari, owari);
-    Count(kAgari);
-    ++out_.wins;
-    CountWin(r.agari.who, r.agari.fromWho);
+    std::vector<const RoundResult*> wins{&r};
+    for (const RoundResult& also : r.alsoWon) wins.push_back(&also);
+    for (const RoundResult* w : wins) {
+      writer_.AgariElement(w->agari, w == wins.back() ? owari : "");
+      Record({GenMove::kAgari,
+              w->agari.who,
+              w->agari.fromWho,
+              kNoTile,
+              false,
+              {},
+              w->agari.doraHaiUra,
+              w->deltas});
+      Count(kAgari);
+      ++out_.wins;
+      CountWin(w->agari.who, w->agari.fromWho);
+    }
   } else {
     std::vector<std::vector<TileCode>> shown(r.shown.begin(), r.shown.begin() + n_);
     writer_.Ryuukyoku(r.type, honba, sticks, sc, shown, owari);
+    Record({GenMove::kRyuukyoku, -1, -1, kNoTile, false, {}, {}, r.deltas});
     Count(kRyuukyoku);
     out_.ryuukyokuTypes.push_back(r.type);
   }

@@ -53,6 +53,7 @@ struct RoundResult {
   bool dealerKeeps = false;
   LogWriter::Agari agari;
   int winner = -1;
+  std::vector<RoundResult> alsoWon;  // a second winner on the same discard
 };
 
 enum class TurnStart { kDraw, kCalled, kKanned };  // kKanned: the replacement tile is drawn
@@ -112,6 +113,7 @@ class Game {
     return (discarder - caller + 4) % 4;
   }
   void Count(int event) { ++out_.events[event]; }
+  void Record(GenMove move) { out_.moves.push_back(std::move(move)); }
   void CountWin(int who, int from) {
     if (who == from) {
       ++out_.tsumoWins[who];

@@ -18,6 +18,8 @@ struct GenOptions {
   bool chips = false;       // 16-value score lists
   bool timedRoot = false;   // root tag with a time attribute
   int scenarioPercent = 6;  // rounds dealt to provoke an abortive draw or nagashi
+  bool redFives = true;     // false: game type bit 0x02, a game without red fives
+  bool doubleRon = false;   // two players waiting on a discard both win
 };
 
 // The options the command-line tool and the tests use for a seed: mostly four players,
@@ -36,6 +38,31 @@ struct GenCall {
 // Counts of what a replay raising every event must raise, in event order (OnLogBegin ..
 // OnLogEnd).
 using EventCounts = std::array<int, 11>;
+
+// One element the generator wrote that moves the game, in the order written, so a replay or
+// an export of it can be followed move by move.
+struct GenMove {
+  enum Kind : std::uint8_t {
+    kInit,
+    kDraw,
+    kDiscard,
+    kCall,  // the next entry of GeneratedGame::calls
+    kDora,
+    kReach,
+    kReachAccepted,
+    kAgari,
+    kRyuukyoku,
+  };
+  Kind kind;
+  int who = -1;             // the acting seat; kAgari: the winner; kInit: the dealer
+  int from = -1;            // kAgari: the seat that paid, the winner itself for a self-draw
+  TileCode tile = kNoTile;  // kDraw, kDiscard, kDora
+  bool drawnTile = false;   // kDiscard: the tile drawn this turn, with no call since
+  std::vector<int> seed{};  // kInit
+  std::vector<TileCode>
+      tiles{};                  // kInit: the dealt hands one after another; kAgari: ura indicators
+  std::array<int, 4> points{};  // kInit: the scores; kAgari, kRyuukyoku: the score changes
+};
 
 struct GeneratedGame {
   std::string name;  // log name, e.g. "2011020312gm-00a9-0000-1a2b3c4d&tw=2"
@@ -63,6 +90,7 @@ struct GeneratedGame {
   std::array<int, 4> readyRounds{};
   std::array<int, 4> readyFuritenRounds{};
   std::array<int, 4> drawsReady{};
+  std::vector<GenMove> moves;
 };
 
 [[nodiscard]] GeneratedGame GenerateGame(std::uint64_t seed, const GenOptions& options);
