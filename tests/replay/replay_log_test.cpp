@@ -375,6 +375,36 @@ TEST(MjlogDump, EventAndSummaryLinesOfPlainAndGzipLogsMatchTheGoldenFiles) {
   EXPECT_TRUE(missing.empty());
 }
 
+// A log's text is at most 16 MiB, gzip or plain: one byte more reads as no file at all, and a
+// downloaded body whose text would pass the cap is known before it is written anywhere.
+TEST(LogFile, ATextPastTheCapReadsAsNothing) {
+  constexpr std::size_t kCap = 16u << 20;
+  const std::string most(kCap, '<'), over(kCap + 1, '<');
+  const std::string member = gen::Gzip("x");
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::size_t text;  // 0: refused
+  } cases[] = {
+      {"plain at the cap", most, kCap},
+      {"plain past it", over, 0},
+      {"gzip at the cap", gen::Gzip(most), kCap},
+      {"gzip past it", gen::Gzip(over), 0},
+      {"members past it together", gen::Gzip(most) + member, 0},
+      {"trailing bytes are no member", member + "junk", 1},
+  };
+  const fs::path file = "log_cap_test.mjlog";  // in the build folder ctest runs the tests in
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+    std::string text = "stale";
+    EXPECT_EQ(ReadLogFile(file.string().c_str(), text), c.text != 0);
+    EXPECT_EQ(text.size(), c.text);
+    EXPECT_EQ(LogTextFits(c.bytes), c.text != 0);
+  }
+  fs::remove(file);
+}
+
 TEST(MjlogDump, JsonStringsStayValidWhateverTheBytes) {
   const std::pair<std::string, std::string> cases[] = {
       {"plain", "\"plain\""},
