@@ -24,7 +24,7 @@ class AutomationObject : public ScriptObject<Derived> {
   // Every name is looked up, also after a failure; a failure decides the result.
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (count != 0 && (names == nullptr || ids == nullptr)) return E_POINTER;
-    return NoThrow([&] {
+    return NoThrow("GetIDsOfNames", [&] {
       HRESULT result = S_OK;
       for (UINT i = 0; i < count; ++i) {
         const HRESULT hr = self().LookupName(names[i] ? names[i] : L"", &ids[i]);
@@ -36,7 +36,7 @@ class AutomationObject : public ScriptObject<Derived> {
 
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO*, UINT*) override {
-    return NoThrow([&] { return Dispatch(Invocation(id, flags, params, result)); });
+    return NoThrow("Invoke", [&] { return Dispatch(Invocation(id, flags, params, result)); });
   }
 
   // Exact match, code unit by code unit, in table order.

@@ -189,9 +189,11 @@ STDMETHODIMP BrowserHost::GetDropTarget(IDropTarget*, IDropTarget**) { return E_
 STDMETHODIMP BrowserHost::GetExternal(IDispatch** external) {
   if (external == nullptr) return E_POINTER;
   *external = nullptr;
-  if (!IsCurrentPageTrusted()) return E_NOTIMPL;
-  SendNamedCommand(::GetParent(window_), "GETEXTERNAL", reinterpret_cast<WPARAM>(external));
-  return *external ? S_OK : E_NOTIMPL;
+  return NoThrow("WC__WWW GetExternal", [&] {
+    if (!IsCurrentPageTrusted()) return E_NOTIMPL;
+    SendNamedCommand(::GetParent(window_), "GETEXTERNAL", reinterpret_cast<WPARAM>(external));
+    return *external ? S_OK : E_NOTIMPL;
+  });
 }
 
 STDMETHODIMP BrowserHost::TranslateUrl(DWORD, OLECHAR*, OLECHAR**) { return E_NOTIMPL; }

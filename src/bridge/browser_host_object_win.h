@@ -13,6 +13,7 @@
 #include <string>
 
 #include "bridge/com_ptr.h"
+#include "bridge/script_object.h"
 #include "shell/mainthread_calls_win.h"
 #include "shell/window_object_win.h"
 
@@ -65,7 +66,7 @@ class BrowserHost final : public WindowObject, public IDocHostUIHandler {
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
-      return host_.OnEvent(id, params);
+      return NoThrow("WC__WWW Event", [&] { return host_.OnEvent(id, params); });
     }
 
    private:

@@ -57,7 +57,8 @@ class CFunctionObject final : public ScriptObject<CFunctionObject<Target>> {
       Base::TraceUnknownMember(id, params, flags);
       return S_OK;
     }
-    NoThrow([&] { return (target_.get()->*method_)(Invocation(member_, flags, params, result)); });
+    NoThrow("CFunctionObject Invoke",
+            [&] { return (target_.get()->*method_)(Invocation(member_, flags, params, result)); });
     return S_OK;
   }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bridge/bstr.h"
+#include "bridge/script_object.h"
 
 namespace zuvelo {
 namespace {
@@ -66,20 +67,24 @@ class JScriptHost::Site final : public IActiveScriptSite {
                            ITypeInfo** info) override {
     if (unknown) *unknown = nullptr;
     if (info) *info = nullptr;
-    auto found = items.find(name);
-    if (found == items.end()) return TYPE_E_ELEMENTNOTFOUND;
-    if ((mask & SCRIPTINFO_IUNKNOWN) && unknown) {
-      found->second->AddRef();
-      *unknown = found->second.get();
-    }
-    return S_OK;
+    return NoThrow("GetItemInfo", [&] {
+      auto found = items.find(name);
+      if (found == items.end()) return TYPE_E_ELEMENTNOTFOUND;
+      if ((mask & SCRIPTINFO_IUNKNOWN) && unknown) {
+        found->second->AddRef();
+        *unknown = found->second.get();
+      }
+      return S_OK;
+    });
   }
   STDMETHODIMP GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
   STDMETHODIMP OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
   STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
   STDMETHODIMP OnScriptError(IActiveScriptError* error) override {
-    errors.push_back(ReadError(error));
-    return S_OK;
+    return NoThrow("OnScriptError", [&] {
+      errors.push_back(ReadError(error));
+      return S_OK;
+    });
   }
   STDMETHODIMP OnEnterScript() override { return S_OK; }
   STDMETHODIMP OnLeaveScript() override { return S_OK; }

@@ -7,6 +7,7 @@
 
 #include <new>
 
+#include "shell/catch_all.h"
 #include "shell/trace.h"
 
 namespace zuvelo {
@@ -78,16 +79,19 @@ struct Member {
   Op put = nullptr;  // the write of a writable property
 };
 
-// Nothing that a member throws may reach the script engine.
+// A COM method's body: what it throws becomes E_OUTOFMEMORY (memory ran out) or E_UNEXPECTED.
 template <class F>
-HRESULT NoThrow(F&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
+HRESULT NoThrow(const char* where, F&& body) noexcept {
+  HRESULT result = E_UNEXPECTED;
+  switch (CatchAll(where, [&] { result = body(); })) {
+    case Escaped::kNothing:
+      return result;
+    case Escaped::kOutOfMemory:
+      return E_OUTOFMEMORY;
+    case Escaped::kOther:
+      break;
   }
+  return E_UNEXPECTED;
 }
 
 // Identity, counting and life of a script object. Derived declares

@@ -42,7 +42,8 @@ HandResult Tehai::AddHai(int code) {
 HandResult Tehai::RemoveHai(int code) {
   const auto tile = static_cast<TileCode>(code);
   const HandResult missing{HandError::kInvalidTehai, tile};
-  if (nHai <= 0) return missing;
+  // An empty slot holds no tile: 255 would match the first slot past the hand.
+  if (nHai <= 0 || tile == kNoTile) return missing;
   if (hai[nHai - 1] == tile) {
     hai[nHai - 1] = kNoTile;
     --nHai;

@@ -202,7 +202,9 @@ bool LogAnaThread::DownloadPhase(std::set<std::string>& downloads, std::size_t l
     const std::string name = FileNamePart(path);
     SendStatus(Format("Downloading %d/%d %s", static_cast<int>(downloads.size()), nDownload,
                       name.c_str()));
-    switch (FillPlaceholder(path, LogDownloadAddress(name))) {
+    switch (FillPlaceholder(path, LogDownloadAddress(name), [this] { return !RunWanted(); })) {
+      case DownloadOutcome::kCancelled:  // stopped or let go: the loop ends, as it would have
+        continue;
       case DownloadOutcome::kFailed:
         failed += path + "\r\n";
         ++failures;

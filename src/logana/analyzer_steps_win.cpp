@@ -29,26 +29,33 @@ void SendStatusText(HWND main, const char* text) {
 void IDispatchLogAnaImpl::MainThreadStep() {
   // The step calls script, which may drop references the step still needs.
   const com_ptr<IDispatchLogAnaImpl> keep = com_ptr<IDispatchLogAnaImpl>::copy_of(this);
+  // What a step throws is its failure: the worker waiting for it must wake whatever happened.
   const char* error = nullptr;
   if (bEnumLogStep) {
-    hrStep = EnumLogStep();
+    hrStep = Guarded([&] { return EnumLogStep(); });
     error = "ERROR(1) hr=%X %s";
   } else if (bEnumCacheStep) {
-    hrStep = EnumCacheStep();
+    hrStep = Guarded([&] { return EnumCacheStep(); });
     error = "ERROR(2) hr=%X %s";
   } else if (nProgress >= nTotal) {
-    FinalStep();
+    static_cast<void>(Guarded([&] {
+      FinalStep();
+      return S_OK;
+    }));
     return;
   } else {
-    hrStep = ReplayStep();
+    hrStep = Guarded([&] { return ReplayStep(); });
     error = "ERROR(3) hr=%X %s";
   }
   // Made before the worker wakes: it may refill the log info and reset hrStep at once.
   const bool failed = hrStep != S_OK;
   char status[1024] = "";
   if (failed) {
-    std::snprintf(status, sizeof status, error, static_cast<unsigned>(hrStep),
-                  NarrowAnsi(logInfo->record().name).c_str());
+    static_cast<void>(NoThrow("MainThreadStep", [&] {
+      std::snprintf(status, sizeof status, error, static_cast<unsigned>(hrStep),
+                    NarrowAnsi(logInfo->record().name).c_str());
+      return S_OK;
+    }));
   }
   ::SetEvent(hWakeEvent.get());
   if (failed) SendStatusText(MainWindow(), status);

@@ -71,6 +71,14 @@ void LogAnaThread::KillThread() {
   trace("KillThread end\r\n");
 }
 
+// A download in progress sees bRunning cleared at its next wait slice.
+bool LogAnaThread::StopAndWait(DWORD most_ms) {
+  if (!hThread.valid()) return true;
+  bRunning = false;
+  ::SetEvent(hWakeEvent.get());
+  return ::WaitForSingleObject(hThread.get(), most_ms) == WAIT_OBJECT_0;
+}
+
 void LogAnaThread::WaitForWorker() {
   if (!hThread.valid()) return;
   bRunning = false;
@@ -94,16 +102,26 @@ HRESULT LogAnaThread::StartRun() {
   return S_OK;
 }
 
+// A run that throws (memory ran out) ends as a failed step would: no final step, and still the
+// detach, without which the main window would keep the analyzer for ever.
 DWORD WINAPI LogAnaThread::ThreadEntry(void* analyzer) {
   auto* self = static_cast<LogAnaThread*>(analyzer);
   ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_LOWEST);
   self->pCacheKey = nullptr;
-  self->RunPhases();
+  const HRESULT ran = NoThrow("LogAnaThread", [&] {
+    self->RunPhases();
+    return S_OK;
+  });
+  if (FAILED(ran)) self->hrStep = ran;
   self->pCacheKey = nullptr;
   // The last touch: handling the detach may destroy the analyzer.
   const HWND main = self->MainWindow();
   ::PostMessageA(main, WM__MAINTHREAD_DETACH, 0, ToLParam(self));
   return 0;
+}
+
+void LogAnaThread::RunStepHook() {
+  if (const AnalyzeWorkerHooks hooks = CurrentHooks(); hooks.step) hooks.step();
 }
 
 // The frame of a run: a test's stand-in work (if any) first, then the four phases, and the final

@@ -18,6 +18,7 @@
 
 #include "bridge/com_ptr.h"
 #include "bridge/handle.h"
+#include "bridge/script_object.h"
 #include "logana/analyze_options_win.h"
 #include "logana/analyzer_callbacks_win.h"
 #include "logana/cache_object_win.h"
@@ -57,6 +58,8 @@ class LogAnaThread : public AttachableObject {
   void StopThread();
   // Lets a worker waiting on a step go, waits for its thread to end and forgets it.
   void KillThread();
+  // At the end of the program: ends the run as KillThread does, but waits at most `most_ms`.
+  bool StopAndWait(DWORD most_ms) override;
 
  protected:
   LogAnaThread(HWND host, AnalyzerParts parts);
@@ -68,6 +71,14 @@ class LogAnaThread : public AttachableObject {
   // before it goes, so that no worker ever sees a half-destroyed analyzer.
   void WaitForWorker();
   [[nodiscard]] HWND MainWindow() const { return ::GetParent(hwndHost); }
+  // One main-thread step behind the exception boundary, after a test's step hook.
+  template <class Step>
+  static HRESULT Guarded(Step&& step) noexcept {
+    return NoThrow("MainThreadStep", [&] {
+      RunStepHook();
+      return step();
+    });
+  }
 
   unique_kernel_handle hWakeEvent;
   com_ptr<IDispatchLogInfoImpl> logInfo;
@@ -95,6 +106,7 @@ class LogAnaThread : public AttachableObject {
 
  private:
   static DWORD WINAPI ThreadEntry(void* analyzer);
+  static void RunStepHook();
   void RunPhases();
 
   // The four phases (analyze_worker_win.cpp). Those that return false ended the run.
@@ -122,10 +134,12 @@ class LogAnaThread : public AttachableObject {
 
 // Test seams, installed for as long as the object lives (not nested): `work` runs on the worker
 // before the phases, its result becoming the run's hrStep, so a test can hold a run or end it
-// as a failed step would; `fail_thread_start` makes the thread start fail.
+// as a failed step would; `fail_thread_start` makes the thread start fail; `step` runs on the
+// main thread at the start of every step, which fails with what it throws.
 struct AnalyzeWorkerHooks {
   std::function<HRESULT(LogAnaThread&)> work;
   bool fail_thread_start = false;
+  std::function<void()> step = nullptr;
 };
 
 class ScopedAnalyzeWorkerHooks {

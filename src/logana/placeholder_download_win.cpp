@@ -7,12 +7,17 @@
 
 #include <windows.h>
 
+#include <string_view>
+#include <utility>
+
 #include "bridge/handle.h"
+#include "replay/log_file.h"
 
 namespace zuvelo {
 namespace {
 
 constexpr std::size_t kShortestLog = 10;
+static_assert(kHttpMaxBody <= kMaxLogText, "a body is never longer than a log's text may be");
 constexpr std::uint8_t kGzipMagic = 0x1F;
 // Not ".mjlog": a scan never takes a leftover temporary file for a log.
 constexpr const char* kTemporarySuffix = ".part";
@@ -43,9 +48,12 @@ bool WriteTemporary(const std::string& temporary, const std::string& path,
 
 DownloadOutcome ClassifyDownload(HttpResult result, std::uint32_t announced,
                                  const std::vector<std::uint8_t>& body) {
+  if (result == kHttpCancelled) return DownloadOutcome::kCancelled;
   if (result != kHttpOk || body.size() < announced) return DownloadOutcome::kFailed;
   if (body.empty()) return DownloadOutcome::kEmpty;
   if (body.size() < kShortestLog || body[0] != kGzipMagic) return DownloadOutcome::kInvalidFormat;
+  const std::string_view bytes(reinterpret_cast<const char*>(body.data()), body.size());
+  if (!LogTextFits(bytes)) return DownloadOutcome::kFailed;
   return DownloadOutcome::kFilled;
 }
 
@@ -60,12 +68,14 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bo
   return false;
 }
 
-DownloadOutcome FillPlaceholder(const std::string& path, const std::string& url) {
+DownloadOutcome FillPlaceholder(const std::string& path, const std::string& url,
+                                HttpCancelCheck cancelled) {
   std::vector<std::uint8_t> body;
   HttpResult result = kHttpOk;
   std::uint32_t announced = 0;
   {
-    CHttpClient client;  // one client per download, gone before the file is touched
+    // One client per download, gone before the file is touched.
+    CHttpClient client(kHttpDefaultTimeout, kHttpDefaultDeadline, std::move(cancelled));
     result = client.Download(url, body);
     announced = client.dwContentLength();
   }

@@ -15,10 +15,12 @@ enum class DownloadOutcome {
   kFailed,         // the download itself failed (a 404 answer included)
   kEmpty,          // "EMPTY LOG FILE"
   kInvalidFormat,  // "INVALID LOG FORMAT": shorter than 10 bytes or no gzip magic
+  kCancelled,      // the cancel check ended it: no failure of the server's
 };
 
 // What a body fetched with `result` is good for. A body shorter than the length the server
-// announced (the connection closed early) is a failed download: it would be a truncated log.
+// announced (the connection closed early) is a failed download: it would be a truncated log. So
+// is one whose text would pass the log reader's cap: the reader would refuse the file.
 [[nodiscard]] DownloadOutcome ClassifyDownload(HttpResult result, std::uint32_t announced,
                                                const std::vector<std::uint8_t>& body);
 
@@ -28,7 +30,9 @@ enum class DownloadOutcome {
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& body);
 
 // Downloads `url` (a log's download address) into the placeholder at `path`. kFilled also when
-// the write failed: that log then fails when it is read.
-[[nodiscard]] DownloadOutcome FillPlaceholder(const std::string& path, const std::string& url);
+// the write failed: that log then fails when it is read. `cancelled` is asked while the
+// download waits.
+[[nodiscard]] DownloadOutcome FillPlaceholder(const std::string& path, const std::string& url,
+                                              HttpCancelCheck cancelled = {});
 
 }  // namespace zuvelo

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "net/platform_version.h"
 #include "net/service_address.h"
@@ -103,7 +104,12 @@ void MakeRoom(std::vector<std::uint8_t>& body, std::size_t most) {
 
 }  // namespace
 
-CHttpClient::CHttpClient(std::chrono::milliseconds timeout) : timeout_(timeout) {}
+CHttpClient::CHttpClient(std::chrono::milliseconds timeout, std::chrono::milliseconds deadline,
+                         HttpCancelCheck cancelled)
+    : timeout_(timeout),
+      deadline_(deadline),
+      cancelled_(std::move(cancelled)),
+      deadline_at_(Clock::now() + deadline) {}
 
 CHttpClient::~CHttpClient() = default;
 
@@ -113,6 +119,7 @@ HttpResult CHttpClient::Download(std::string_view url, std::vector<std::uint8_t>
 }
 
 HttpResult CHttpClient::Open(std::string_view url) {
+  deadline_at_ = Clock::now() + deadline_;
   // Each exchange writes the location it was sent into the text the next one requests.
   std::string working(url);
   for (int exchange = 0; exchange < kHttpMaxExchanges; ++exchange) {
@@ -128,6 +135,7 @@ HttpResult CHttpClient::Request(const std::string& url, std::string& location) {
   // A copy: `location` may be `url` itself, and is rewritten at the end.
   const std::optional<UrlParts> target = SplitUrl(url);
   if (!target) return kHttpInvalidUrl;
+  if (Cancelled()) return kHttpCancelled;
   if (HttpResult result = Connect(target->host, target->port)) return result;
   net::SendOnce(sock_.get(), RequestText(target->path, target->host));
   std::string header;
@@ -144,20 +152,48 @@ HttpResult CHttpClient::Connect(const std::string& host, std::uint16_t port) {
   const net::SocketError lookup =
       by_name ? net::ResolveHostName(host, address) : net::ResolveNumericHost(host, address);
   if (lookup != 0) return lookup;
-  if (net::SocketError error = net::Connect(sock_.get(), address, port)) {
+  net::SocketError error = net::StartConnect(sock_.get(), address, port);
+  if (error == net::wsa::kWouldBlock) {
+    // No time-out of its own: the deadline and the cancel check bound it.
+    if (HttpResult waited = Await(net::Await::kWrite, deadline_at_)) return waited;
+    error = net::FinishConnect(sock_.get());
+  }
+  if (error != 0) {
     trace("connect error=%d\r\n", static_cast<int>(error));
     return error;
   }
   return kHttpOk;
 }
 
+HttpResult CHttpClient::Await(net::Await what, Clock::time_point give_up) {
+  for (;;) {
+    if (Cancelled()) return kHttpCancelled;
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline_at_) return kHttpDeadlinePassed;
+    if (now >= give_up) return net::wsa::kTimedOut;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(std::min(deadline_at_, give_up) - now);
+    const net::Readiness ready = net::WaitReady(sock_.get(), what, std::min(left, kHttpWaitSlice));
+    if (ready.error != 0) return ready.error;
+    if (ready.ready) return kHttpOk;
+  }
+}
+
+HttpResult CHttpClient::Receive(void* into, int size, int& count) {
+  count = 0;
+  if (HttpResult waited = Await(net::Await::kRead, Clock::now() + timeout_)) return waited;
+  const net::Received got = net::Receive(sock_.get(), into, size);
+  count = got.count;
+  return got.error;
+}
+
 // One byte per receive, so that not a byte of the body is taken with the header.
 HttpResult CHttpClient::ReadHeader(std::string& header) {
   for (;;) {
     char byte = 0;
-    const net::Received got = net::Receive(sock_.get(), &byte, 1);
-    if (got.error != 0) return got.error;
-    if (got.count == 0) return kHttpInvalidHeader;
+    int count = 0;
+    if (HttpResult result = Receive(&byte, 1, count)) return result;
+    if (count == 0) return kHttpInvalidHeader;
     header.push_back(byte);
     if (header.size() == kHttpHeaderLimit) return kHttpInvalidHeader;
     if (header.size() >= 4 && header.ends_with("\r\n\r\n")) return kHttpOk;
@@ -186,10 +222,11 @@ HttpResult CHttpClient::ReadBody(std::vector<std::uint8_t>& body) {
     MakeRoom(body, most);
     const std::size_t held = body.size();
     body.resize(held + kHttpReadSize);
-    const net::Received got = net::Receive(sock_.get(), body.data() + held, kHttpReadSize);
-    body.resize(held + static_cast<std::size_t>(got.count));
-    if (got.error != 0) return got.error;
-    if (got.count == 0) return kHttpOk;
+    int count = 0;
+    const HttpResult result = Receive(body.data() + held, kHttpReadSize, count);
+    body.resize(held + static_cast<std::size_t>(count));
+    if (result != kHttpOk) return result;
+    if (count == 0) return kHttpOk;
     if (dwContentLength_ == 0 && body.size() - start > kHttpMaxBody) return kHttpBodyTooLarge;
   }
 }

@@ -83,7 +83,21 @@ void SetTimeouts(NativeSocket s, std::chrono::milliseconds timeout);
 // is converted and then looked up in reverse, the address taken from that lookup's answer.
 [[nodiscard]] SocketError ResolveHostName(const std::string& host, std::uint32_t& address);
 [[nodiscard]] SocketError ResolveNumericHost(const std::string& host, std::uint32_t& address);
-[[nodiscard]] SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port);
+// A connect that does not wait: 0 when it is made at once, wsa::kWouldBlock while it is under way
+// (wait for Await::kWrite, then FinishConnect), else its error. The socket blocks again as soon
+// as the connect is over, made or failed.
+[[nodiscard]] SocketError StartConnect(NativeSocket s, std::uint32_t address, std::uint16_t port);
+// The outcome of a connect under way once WaitReady found it over: 0 or its error.
+[[nodiscard]] SocketError FinishConnect(NativeSocket s);
+
+enum class Await { kRead, kWrite };
+struct Readiness {
+  bool ready = false;
+  SocketError error = 0;
+};
+// Waits at most `most` until a receive would not block (bytes, the peer's close or a fault), or
+// with kWrite until a connect under way is over.
+[[nodiscard]] Readiness WaitReady(NativeSocket s, Await what, std::chrono::milliseconds most);
 
 // One send call; whatever it manages is all there is.
 void SendOnce(NativeSocket s, std::string_view bytes);

@@ -1,8 +1,10 @@
 // The socket layer over BSD sockets (the native test build). errno and h_errno values are turned
 // into the Winsock numbers the Windows build reports for the same fault.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -79,6 +81,11 @@ struct HostEntry {
   }
 };
 
+void SetBlocking(NativeSocket s, bool blocking) {
+  const int flags = ::fcntl(s, F_GETFL, 0);
+  if (flags >= 0) ::fcntl(s, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK);
+}
+
 }  // namespace
 
 void CloseNativeSocket(NativeSocket s) noexcept { ::close(s); }
@@ -111,13 +118,33 @@ SocketError ResolveNumericHost(const std::string& host, std::uint32_t& address) 
   return lookup.Address(address);
 }
 
-SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
+SocketError StartConnect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(port);
   to.sin_addr.s_addr = address;
-  if (::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return 0;
-  return FromErrno(errno);
+  SetBlocking(s, false);
+  const int made = ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  const int code = errno;
+  // An interrupted connect goes on by itself, as one under way.
+  if (made != 0 && (code == EINPROGRESS || code == EINTR)) return wsa::kWouldBlock;
+  SetBlocking(s, true);
+  return made == 0 ? 0 : FromErrno(code);
+}
+
+SocketError FinishConnect(NativeSocket s) {
+  int code = 0;
+  socklen_t size = sizeof code;
+  if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &code, &size) != 0) code = errno;
+  SetBlocking(s, true);
+  return code == 0 ? 0 : FromErrno(code);
+}
+
+Readiness WaitReady(NativeSocket s, Await what, std::chrono::milliseconds most) {
+  pollfd entry{s, static_cast<short>(what == Await::kRead ? POLLIN : POLLOUT), 0};
+  const int n = ::poll(&entry, 1, static_cast<int>(most.count()));
+  if (n < 0) return {false, errno == EINTR ? 0 : FromErrno(errno)};
+  return {n > 0, 0};
 }
 
 void SendOnce(NativeSocket s, std::string_view bytes) {

@@ -18,6 +18,11 @@ SocketError AddressOf(const hostent* found, std::uint32_t& address) {
   return 0;
 }
 
+void SetBlocking(NativeSocket s, bool blocking) {
+  u_long non_blocking = blocking ? 0 : 1;
+  ::ioctlsocket(s, FIONBIO, &non_blocking);
+}
+
 }  // namespace
 
 void CloseNativeSocket(NativeSocket s) noexcept { ::closesocket(s); }
@@ -44,13 +49,46 @@ SocketError ResolveNumericHost(const std::string& host, std::uint32_t& address) 
   return AddressOf(::gethostbyaddr(reinterpret_cast<const char*>(&numeric), 4, AF_INET), address);
 }
 
-SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
+SocketError StartConnect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = ::htons(port);
   to.sin_addr.s_addr = address;
-  if (::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return 0;
-  return LastError();
+  SetBlocking(s, false);
+  const int made = ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  const SocketError error = made == 0 ? 0 : LastError();
+  if (error == wsa::kWouldBlock) return error;
+  SetBlocking(s, true);
+  return error;
+}
+
+SocketError FinishConnect(NativeSocket s) {
+  int code = 0;
+  int size = sizeof code;
+  if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size) != 0) {
+    code = static_cast<int>(LastError());
+  }
+  SetBlocking(s, true);
+  return static_cast<SocketError>(code);
+}
+
+// A failed connect shows in the exception set, not the write set.
+Readiness WaitReady(NativeSocket s, Await what, std::chrono::milliseconds most) {
+  fd_set readable, writable, failed;
+  FD_ZERO(&readable);
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  if (what == Await::kRead) {
+    FD_SET(s, &readable);
+  } else {
+    FD_SET(s, &writable);
+    FD_SET(s, &failed);
+  }
+  timeval wait{static_cast<long>(most.count() / 1000),
+               static_cast<long>(most.count() % 1000 * 1000)};
+  const int n = ::select(0, &readable, &writable, &failed, &wait);
+  if (n == SOCKET_ERROR) return {false, LastError()};
+  return {n > 0, 0};
 }
 
 void SendOnce(NativeSocket s, std::string_view bytes) {

@@ -27,6 +27,8 @@ constexpr std::string_view kRootPlain = "<mjloggm ver=\"2.3\">";
 constexpr std::string_view kRootTimed = "<mjloggm ver=\"2.3\" time=\"";
 constexpr std::size_t kMinElement = 4;
 constexpr std::size_t kMaxElement = 4096;
+// An over-long element may run to the end of a 16 MiB text: its message shows only its start.
+constexpr std::size_t kQuotedElement = 200;
 
 constexpr std::uint16_t W2(const char (&s)[3]) { return Word2(s); }
 constexpr std::uint32_t W4(const char (&s)[5]) { return Word4(s); }
@@ -200,7 +202,8 @@ ElementKind LogScanner::Next(LogAttributes& attrs) {
   if (q - p < kMinElement || q - p > kMaxElement) {
     char head[32];
     std::snprintf(head, sizeof head, "q-p=%d\r\n", static_cast<int>(q - p));
-    return Fail(MessageIcon::kError, head, std::string(element).append("\r\n"));
+    return Fail(MessageIcon::kError, head,
+                std::string(element.substr(0, kQuotedElement)).append("\r\n"));
   }
   if (IsDigit(t[p + 2])) {
     const char letter = t[p + 1];

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -53,6 +54,12 @@ std::string Format(const char* format, ...) {
   const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
   return n < 0 ? std::string() : std::string(buffer, std::min<std::size_t>(n, sizeof buffer - 1));
+}
+
+// A riichi's 1000 points; a score the log set near the lowest value stays at it.
+void LowerForReach(std::int32_t& ten) {
+  constexpr std::int32_t kReachCost = 10;
+  ten = ten < INT32_MIN + kReachCost ? INT32_MIN : ten - kReachCost;
 }
 
 // The state of one replay that lives for a single log.
@@ -237,11 +244,11 @@ int LogRun::Reach() {
     case 1:
       return Wants(ReplayEvent::kReach) ? events_.OnReach(who) : 0;
     case 2:
-      players_[who].ten -= 10;
+      LowerForReach(players_[who].ten);
       return 0;
     case 0: {
       const int rc = Wants(ReplayEvent::kReach) ? events_.OnReach(who) : 0;
-      players_[who].ten -= 10;  // lowered whatever the event did
+      LowerForReach(players_[who].ten);  // lowered whatever the event did
       return rc;
     }
     default:

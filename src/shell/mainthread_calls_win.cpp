@@ -23,7 +23,16 @@ bool SendNamedCommandTimeout(HWND target, const char* name, WPARAM argument, UIN
 AttachedObjects::~AttachedObjects() {
   // Each entry leaves the set before its reference goes, so a destructor that reaches back
   // into the set finds it consistent.
-  while (!objects_.empty()) objects_.extract(objects_.begin());
+  const DWORD start = ::GetTickCount();
+  while (!objects_.empty()) {
+    auto entry = objects_.extract(objects_.begin());
+    const DWORD spent = ::GetTickCount() - start;
+    if (!entry.key()->StopAndWait(spent < kEndWaitMs ? kEndWaitMs - spent : 0)) {
+      trace("AttachedObjects still running lParam=%X\r\n",
+            static_cast<unsigned>(ToLParam(entry.key())));
+      static_cast<void>(entry.mapped().release());  // its thread may still use it
+    }
+  }
 }
 
 std::optional<LRESULT> AttachedObjects::HandleMessage(HWND window, UINT message, WPARAM,

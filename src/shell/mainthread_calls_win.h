@@ -51,6 +51,12 @@ class AttachableObject {
   virtual void MainThreadStep() = 0;
   virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
   virtual ULONG STDMETHODCALLTYPE Release() = 0;
+  // The program is ending: the object's threads are to stop. False when one still runs after
+  // `most_ms`; such an object must not be freed.
+  virtual bool StopAndWait(DWORD most_ms) {
+    static_cast<void>(most_ms);
+    return true;
+  }
 
  protected:
   ~AttachableObject() = default;
@@ -64,8 +70,12 @@ class AttachableObject {
 // only on the UI thread.
 class AttachedObjects {
  public:
+  // What the end of the program waits, in all, for the threads of what is still attached.
+  static constexpr DWORD kEndWaitMs = 3000;
+
   AttachedObjects() = default;
-  // Releases what is still attached, in set order.
+  // Stops and releases what is still attached, in set order; an object whose thread outlived
+  // kEndWaitMs keeps its reference, and the process end takes both.
   ~AttachedObjects();
   AttachedObjects(const AttachedObjects&) = delete;
   AttachedObjects& operator=(const AttachedObjects&) = delete;

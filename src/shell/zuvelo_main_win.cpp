@@ -2,6 +2,7 @@
 // classes before WinMain runs; both stay for the life of the process.
 #include <windows.h>
 
+#include "shell/catch_all.h"
 #include "shell/main_window_win.h"
 #include "shell/startup_win.h"
 #include "shell/use_wsock32.h"
@@ -15,5 +16,7 @@ namespace {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  return zuvelo::RunZuvelo(instance, show);
+  int code = 1;
+  static_cast<void>(zuvelo::CatchAll("WinMain", [&] { code = zuvelo::RunZuvelo(instance, show); }));
+  return code;
 }

@@ -1,9 +1,12 @@
-// Named commands, attach / step / detach through the stand-in main window and its queue, and the
-// fatal message box that ends the program on an internal error.
+// Named commands, attach / step / detach through the stand-in main window and its queue, window
+// procedures that throw, and the fatal message box that ends the program on an internal error.
 #include <atomic>
+#include <new>
+#include <stdexcept>
 #include <thread>
 
 #include "bridge_test.h"
+#include "shell/window_object_win.h"
 
 namespace zuvelo::testing {
 namespace {
@@ -86,6 +89,47 @@ TEST_F(MainThreadCallsTest, ATimedNamedCommandGivesUpOnABusyWindow) {
   EXPECT_TRUE(PumpUntil([&] { return answered == 1; }));
   patient.join();
   EXPECT_EQ(answer, 42);
+}
+
+// A window object whose procedure throws: on creation when told to, and on two messages.
+class Throwing final : public WindowObject {
+ public:
+  static constexpr UINT kOutOfMemory = WM_USER + 1, kOther = WM_USER + 2;
+  explicit Throwing(HWND) { ++alive; }
+  ~Throwing() override { --alive; }
+  LRESULT WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override {
+    if (message == WM_CREATE && fail_creation) throw std::runtime_error("no window");
+    if (message == kOutOfMemory) throw std::bad_alloc();
+    if (message == kOther) throw 7;
+    return ::DefWindowProcA(window, message, wparam, lparam);
+  }
+  static inline int alive = 0;
+  static inline bool fail_creation = false;
+};
+
+TEST_F(MainThreadCallsTest, NothingAWindowProcedureThrowsLeavesIt) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = &BoundWindowProc<Throwing>;
+  window_class.hInstance = ::GetModuleHandleA(nullptr);
+  window_class.lpszClassName = "ZuveloThrowingWindow";
+  ::RegisterClassA(&window_class);
+  const auto create = [] {
+    return ::CreateWindowExA(0, "ZuveloThrowingWindow", nullptr, 0, 0, 0, 10, 10, HWND_MESSAGE,
+                             nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  };
+  const HWND window = create();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(::SendMessageA(window, Throwing::kOutOfMemory, 0, 0), 0);
+  EXPECT_EQ(::SendMessageA(window, Throwing::kOther, 0, 0), 0);
+  EXPECT_EQ(Throwing::alive, 1);
+  ::DestroyWindow(window);
+  EXPECT_EQ(Throwing::alive, 0);
+  Throwing::fail_creation = true;
+  EXPECT_EQ(create(), nullptr);  // a failed WM_CREATE: no window, and its object is gone
+  Throwing::fail_creation = false;
+  EXPECT_EQ(Throwing::alive, 0);
+  EXPECT_EQ(Trace(), (Lines{"WindowProc EXCEPTION out of memory\r\n", "WindowProc EXCEPTION\r\n",
+                            "WindowProc EXCEPTION no window\r\n"}));
 }
 
 TEST(MessageBoxDeathTest, FatalBoxEndsTheProgramAfterTheUserClosedIt) {

@@ -210,11 +210,14 @@ TEST_F(ScriptObjectTest, ArgumentsAreTakenByExactTypeAndExceptionsStayInside) {
             DISP_E_BADPARAMCOUNT);  // no argument block at all
   EXPECT_EQ(result.type(), VT_EMPTY);
   auto worker = Make<Worker>();
+  Trace();
   EXPECT_EQ(InvokeWith(worker.get(), 102, kCall, {}, nullptr), E_OUTOFMEMORY);
   EXPECT_EQ(InvokeWith(worker.get(), 103, kCall, {}, nullptr), E_UNEXPECTED);
   EXPECT_EQ(InvokeWith(worker.get(), 104, kCall, {}, nullptr), S_FALSE);
   EXPECT_EQ(InvokeWith(ReadMethod(worker.get(), 102).get(), DISPID_VALUE, kCall, {}, nullptr),
             S_OK);
+  EXPECT_EQ(Trace(), (Lines{"Invoke EXCEPTION out of memory\r\n", "Invoke EXCEPTION\r\n",
+                            "CFunctionObject Invoke EXCEPTION out of memory\r\n", kDropped}));
 }
 
 TEST_F(ScriptObjectTest, AMethodValueRunsItsMethodWhateverTheFlagsAndKeepsItsObjectAlive) {

@@ -94,6 +94,8 @@ TEST(Tehai, FaultsSayWhatAndChangeNothing) {
       {{10, 20}, false, 300, E::kInvalidTehai, "INVALID TEHAI hai136=44"},  // as a byte
       {{}, false, 5, E::kInvalidTehai, "INVALID TEHAI hai136=5"},
       {{}, false, 255, E::kInvalidTehai, "INVALID TEHAI hai136=255"},  // an empty slot is no tile
+      {{10, 20}, false, 255, E::kInvalidTehai, "INVALID TEHAI hai136=255"},  // nor beyond the last
+      {{10, 20}, false, -1, E::kInvalidTehai, "INVALID TEHAI hai136=255"},
       {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}, true, 15, E::kTehaiFull, "TEHAI FULL"}};
   // clang-format on
   for (const auto& c : cases) {

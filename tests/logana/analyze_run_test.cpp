@@ -1,9 +1,12 @@
 // Whole runs from real JScript over a temporary log folder of generated logs, with placeholders
 // fetched from the loopback test server: status texts, callbacks and their arguments, filters,
-// and ways a run ends early.
+// ways a run ends early, and downloads that trickle until a stop or the program's end.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <new>
 
 #include "analyzer_test.h"
 #include "bridge/external_object_win.h"
@@ -404,6 +407,16 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
          WriteBytes(logs.root() + "\\201507\\x.MJLOG", Gzip(Game(1).text));
          return Ending{"INVALID LOG FILENAME\r\nx.MJLOG"};
        }},
+      {"a placeholder whose log would read as more than 16 MiB",
+       [&](RunLogs& logs, ServedLogs& served) {
+         served.Put(name, Gzip(std::string((16u << 20) + 1, '<')));
+         return Ending{"DOWNLOAD FAILED\r\n" + logs.Placeholder(name) + "\r\n"};
+       }},
+      {"a log file that reads as more than 16 MiB",
+       [&](RunLogs& logs, ServedLogs&) {
+         return Ending{"INVALID FILE\r\n" +
+                       logs.Write(name, Gzip(std::string((16u << 20) + 1, '<')))};
+       }},
       {"a log file that gives nothing",
        [&](RunLogs& logs, ServedLogs&) {
          return Ending{"INVALID FILE\r\n" +
@@ -446,6 +459,79 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
     EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "done"), statuses.end());
   }
   EXPECT_EQ(Seen(), "");
+}
+
+// What a step throws (here as if memory ran out) fails that step, and the worker waiting for it
+// goes on to end the run as after a failed callback.
+TEST_F(AnalyzeRunTest, AStepThatThrowsFailsAndTheRunEnds) {
+  const std::string name = WriteGames(1)[0];
+  const ScopedAnalyzeWorkerHooks hooks(
+      AnalyzeWorkerHooks{{}, false, [] { throw std::bad_alloc(); }});
+  Trace();
+  Analyze(L"options({OnLogBegin: noteName})");
+  const Lines statuses = Statuses();
+  ASSERT_FALSE(statuses.empty());
+  EXPECT_EQ(statuses.back(), "ERROR(1) hr=8007000E " + name);
+  const Lines lines = Trace();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "MainThreadStep EXCEPTION out of memory\r\n"),
+            1);
+  EXPECT_EQ(Seen(), "");
+  EXPECT_TRUE(analyzer_->thread_recorded());  // spent
+}
+
+// A placeholder whose server sends a byte now and then, never pausing long enough for the
+// receive time-out: stop, or the end of the program, ends the download within moments.
+class TrickleTest : public AnalyzeRunTest {
+ protected:
+  void SetUp() override {
+    AnalyzeRunTest::SetUp();
+    logs_.Placeholder(kName);
+    served_.Trickle(kName);
+  }
+  // Pumps until `main` has been told the download began, then half a second into its body.
+  static bool Downloading(TestMainWindow& main) {
+    bool seen = false;
+    const bool began = PumpUntil([&] {
+      for (const ReceivedCommand& c : main.TakeCommands()) {
+        seen = seen || c.narrow.rfind("Downloading", 0) == 0;
+      }
+      return seen;
+    });
+    static_cast<void>(PumpUntil([] { return false; }, std::chrono::milliseconds(500)));
+    return began;
+  }
+  const std::string kName = LogName("2015070112", "0badc0de");
+};
+
+TEST_F(TrickleTest, StopEndsTheDownloadAndTheRunGetsItsFinalStep) {
+  ASSERT_EQ(Attempt(L"ana.analyze(options({OnAnalyzeEnd: function () { seen.push('end'); }}));"),
+            L"ok");
+  ASSERT_TRUE(Downloading(main_));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Attempt(L"ana.stop();"), L"ok");
+  ASSERT_TRUE(PumpUntil([&] { return main_.attached().size() == 0; }, std::chrono::seconds(5)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(Seen(), "end");
+  EXPECT_EQ(Statuses().back(), "done");
+  EXPECT_TRUE(boxes_.Take().empty());  // a stopped download is no failed one
+  EXPECT_EQ(std::filesystem::file_size(logs_.root() + "\\201507\\" + kName + ".mjlog"), 0u);
+}
+
+TEST_F(TrickleTest, TheEndOfTheProgramEndsTheDownload) {
+  auto ending = std::make_unique<TestMainWindow>();
+  TestHostWindow host(ending->hwnd(), script_.Global().get());
+  com_ptr<IDispatchLogAnaImpl> analyzer = IDispatchLogAnaImpl::Create(host.hwnd());
+  ASSERT_TRUE(analyzer);
+  ASSERT_EQ(InvokeWith(analyzer.get(), 101, DISPATCH_METHOD,
+                       Args(variant_dispatch(Object(L"options({})").get())), nullptr),
+            S_OK);
+  ASSERT_TRUE(Downloading(*ending));
+  const auto start = std::chrono::steady_clock::now();
+  ending.reset();  // the worker heeds it: the analyzer goes when its last holder lets go
+  analyzer.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_TRUE(boxes_.Take().empty());
+  Trace();
 }
 
 }  // namespace

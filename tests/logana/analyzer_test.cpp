@@ -2,8 +2,13 @@
 // argument checks and what it reads from the options object; the frame of a run up to its final
 // step, the run states, OnAnalyzeBegin and OnAnalyzeEnd, the busy worker, the attachment that
 // keeps an analyzer the page let go of alive until its detach.
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <memory>
+#include <new>
+#include <optional>
 #include <regex>
 
 #include "analyzer_test.h"
@@ -398,6 +403,53 @@ TEST_F(AnalyzerTest, APageThatLetsGoMidRunLeavesTheAnalyzerToItsDetach) {
   EXPECT_EQ(lines[3], "IDispatchLogAnaImpl DESTRUCT\r\n");
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "IDispatchLogAnaImpl DESTRUCT\r\n"), 1);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "LogAnaThread DESTRUCT\r\n"), 1);
+}
+
+// What the worker throws ends its run as a failed step does: traced, no final step, and still
+// the detach, without which the main window would keep the analyzer for ever.
+TEST_F(AnalyzerTest, AWorkerThatThrowsEndsItsRunSpentAndStillDetaches) {
+  const ScopedAnalyzeWorkerHooks hooks(
+      AnalyzeWorkerHooks{[](LogAnaThread&) -> HRESULT { throw std::bad_alloc(); }});
+  ASSERT_EQ(Attempt(L"ana.analyze({OnAnalyzeEnd: note('end')});"), L"ok");
+  RunToDetach(analyzer_.get());
+  const Lines lines = Masked();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "LogAnaThread EXCEPTION out of memory\r\n"), 1);
+  EXPECT_TRUE(main_.TakeCommands().empty());  // no "done"
+  EXPECT_EQ(Text(L"calls.join()"), L"");
+  EXPECT_EQ(StateOf(analyzer_.get()), kSpent);
+}
+
+// The end of the program stops each attached run and waits a few seconds at most in all. A
+// worker that heeds nothing in that time keeps its analyzer: it is never freed under it.
+TEST_F(AnalyzerTest, TheEndOfTheProgramWaitsAFewSecondsAtMostForAWorker) {
+  for (const bool stuck : {false, true}) {
+    SCOPED_TRACE(stuck ? "stuck" : "heeding");
+    std::optional<RunHold> hold;
+    if (stuck) hold.emplace();
+    auto ending = std::make_unique<TestMainWindow>();
+    TestHostWindow host(ending->hwnd(), script_.Global().get());
+    const com_ptr<IDispatchLogAnaImpl> analyzer = IDispatchLogAnaImpl::Create(host.hwnd());
+    ASSERT_TRUE(analyzer);
+    ASSERT_EQ(InvokeWith(analyzer.get(), 101, DISPATCH_METHOD,
+                         Args(variant_dispatch(Object(L"{}").get())), nullptr),
+              S_OK);
+    if (stuck) {
+      ASSERT_TRUE(hold->WaitEntered());
+    }
+    ASSERT_TRUE(ending->attached().contains(analyzer.get()));
+    const ULONG before = RefCount(static_cast<IDispatch*>(analyzer.get()));
+    const auto start = std::chrono::steady_clock::now();
+    ending.reset();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::milliseconds(AttachedObjects::kEndWaitMs + 1000));
+    EXPECT_EQ(RefCount(static_cast<IDispatch*>(analyzer.get())), stuck ? before : before - 1);
+    EXPECT_EQ(analyzer->running(), false);
+    if (stuck) {
+      EXPECT_GE(waited, std::chrono::milliseconds(AttachedObjects::kEndWaitMs - 100));
+      hold.reset();  // lets it go; the reference it kept stays with it
+    }
+    Trace();
+  }
 }
 
 }  // namespace

@@ -80,6 +80,10 @@ class ServedLogs {
   void Put(const std::string& name, const std::string& bytes) {
     WriteBytes(build_folder / "served_logs" / (name + ".mjlog"), bytes);
   }
+  // The server answers the log's id with a body that trickles in for ever, a byte at a time.
+  void Trickle(const std::string& name) {
+    WriteBytes(build_folder / "served_logs" / (name + ".trickle"), "");
+  }
   // "http://127.0.0.1:<port>/", or empty when the server is not running.
   [[nodiscard]] static std::string HomeAddress() {
     int port = 0;

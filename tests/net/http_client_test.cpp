@@ -1,13 +1,16 @@
 // CHttpClient against the real loopback server of http_test_server.py: request bytes, results,
-// redirects, header limits, content lengths, time-outs, trace lines and the body limit.
+// redirects, header limits, content lengths, time-outs, the deadline and cancelling, trace lines
+// and the body limit.
 #include "net/http_client.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/platform_version.h"
@@ -272,27 +275,80 @@ TEST(Timeout, SilenceBeforeHeaderOrBodyEndsTheDownload) {
   }
 }
 
-// The limit holds for announced and unannounced lengths, and memory never grows far past it.
+// A body is a log file: no more than the 16 MiB a log's text may have. The limit holds for
+// announced and unannounced lengths, and memory never grows far past it.
+constexpr std::uint32_t kLogCap = 16u << 20;
+
 TEST(BodyLimit, LargestBodyArrivesWhole) {
-  const std::string path = "/stream?size=" + std::to_string(kHttpMaxBody);
+  const std::string path = "/stream?size=" + std::to_string(kLogCap);
   CHttpClient client;
   std::vector<std::uint8_t> body;
   ASSERT_EQ(client.Download(ServerUrl(path), body), kHttpOk);
-  ASSERT_EQ(body.size(), kHttpMaxBody);
-  const std::string expected = Pattern(kHttpMaxBody);
+  ASSERT_EQ(body.size(), kLogCap);
+  const std::string expected = Pattern(kLogCap);
   EXPECT_TRUE(std::equal(body.begin(), body.end(), expected.begin()));
-  EXPECT_LE(body.capacity(), kHttpMaxBody + 2 * kHttpReadSize);
+  EXPECT_LE(body.capacity(), kLogCap + 2 * kHttpReadSize);
 }
 
 TEST(BodyLimit, OneByteMoreFails) {
-  const std::string size = std::to_string(kHttpMaxBody + 1);
+  const std::string size = std::to_string(kLogCap + 1);
   for (const std::string& path :
        {"/stream?size=" + size, "/stream?size=" + size + "&announce=" + size}) {
     CHttpClient client;
     std::vector<std::uint8_t> body;
     EXPECT_EQ(client.Download(ServerUrl(path), body), kHttpBodyTooLarge) << path;
-    EXPECT_LE(body.capacity(), kHttpMaxBody + 2 * kHttpReadSize) << path;
+    EXPECT_LE(body.capacity(), kLogCap + 2 * kHttpReadSize) << path;
   }
+}
+
+// A server that keeps every receive inside its time-out, or holds back the header, still ends
+// the download at its deadline; bytes that came before stay in the buffer.
+TEST(Deadline, EndsADownloadThatTricklesOrStalls) {
+  const struct {
+    const char* path;
+    std::chrono::milliseconds timeout, deadline;
+    bool some_body;
+  } cases[] = {
+      {"/trickle?every=100", 1000ms, 1500ms, true},
+      {"/slow?delay=3000&stage=header", 5000ms, 800ms, false},
+      {"/redirect/1?final=/trickle", 1000ms, 1000ms, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    CHttpClient client(c.timeout, c.deadline);
+    std::vector<std::uint8_t> body;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.Download(ServerUrl(c.path), body), kHttpDeadlinePassed);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, c.deadline - 50ms);
+    EXPECT_LT(waited, c.deadline + 1000ms);
+    EXPECT_EQ(!body.empty(), c.some_body);
+  }
+}
+
+// The cancel check is asked at least once a wait slice, waiting for the header or for the body,
+// and before anything is sent.
+TEST(Cancel, InterruptsADownloadWithinAWaitSlice) {
+  for (const char* path : {"/trickle?every=100", "/slow?delay=3000&stage=header"}) {
+    SCOPED_TRACE(path);
+    std::atomic<bool> cancelled{false};
+    CHttpClient client(10000ms, 60000ms, [&] { return cancelled.load(); });
+    std::thread canceller([&] {
+      std::this_thread::sleep_for(500ms);
+      cancelled = true;
+    });
+    std::vector<std::uint8_t> body;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.Download(ServerUrl(path), body), kHttpCancelled);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    canceller.join();
+    EXPECT_GE(waited, 450ms);
+    EXPECT_LT(waited, 500ms + 2 * kHttpWaitSlice + 500ms);
+  }
+  CHttpClient stopped(kShort, kShort, [] { return true; });
+  std::vector<std::uint8_t> body;
+  EXPECT_EQ(stopped.Download(ServerUrl("/body/arrived"), body), kHttpCancelled);
+  EXPECT_TRUE(body.empty());
 }
 
 // The client's trace lines, seen by a real listener that takes this process's lines only.

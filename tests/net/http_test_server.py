@@ -160,6 +160,23 @@ def slow(a):
         a.send("late")
 
 
+TRICKLE_MOST_SECONDS = 120.0  # a trickle no client stopped ends by itself
+
+
+def trickle(a):
+    """/trickle?every=<ms>&announce=<n>: a 200 announcing n bytes (default 1000000), then one
+    pattern byte every <ms> (default 200), each gap far shorter than any receive time-out, until
+    the client goes away."""
+    every = a.arg("every", 200) / 1000.0
+    a.respond("HTTP/1.1 200 OK", ["Content-Length: %d" % a.arg("announce", 1000000)])
+    deadline = time.monotonic() + TRICKLE_MOST_SECONDS
+    sent = 0
+    while time.monotonic() < deadline:
+        time.sleep(every)
+        a.send(PATTERN[sent % len(PATTERN):][:1])
+        sent += 1
+
+
 def stream(a):
     """/stream?size=<n>&announce=<n|none>: n pattern bytes made piece by piece, never held whole."""
     size = a.arg("size", 0)
@@ -187,8 +204,12 @@ def gzip_body(a):
 
 def log(a):
     """/0/log/?<id>: a stored log. From --log-dir, <id>*.mjlog as is; otherwise a small generated
-    gzip log naming the id. Ids beginning with "missing", or absent from --log-dir, get 404."""
+    gzip log naming the id. Ids beginning with "missing", or absent from --log-dir, get 404; an id
+    with a file <id>*.trickle in --log-dir gets the answer of /trickle, which never ends."""
     log_id = urllib.parse.unquote(a.query_text)
+    if log_id and a.server.find_file(log_id, ".trickle") is not None:
+        trickle(a)
+        return
     data = None
     if log_id and not log_id.startswith("missing"):
         data = a.server.find_log(log_id)
@@ -211,6 +232,7 @@ ROUTES = {
     "/closed-mid-header": closed_mid_header,
     "/slow": slow,
     "/stream": stream,
+    "/trickle": trickle,
     "/gzip": gzip_body,
     "/0/log/": log,
 }
@@ -261,16 +283,25 @@ class Server(socketserver.ThreadingTCPServer):
     def touch(self):
         self.last_use = time.monotonic()
 
+    def find_file(self, log_id, extension):
+        """The path of the first file in --log-dir named <log_id>...<extension>, or None."""
+        if not self.log_dir:
+            return None
+        for root, _, files in os.walk(self.log_dir):
+            for name in sorted(files):
+                if name.startswith(log_id) and name.lower().endswith(extension):
+                    return os.path.join(root, name)
+        return None
+
     def find_log(self, log_id):
         if not self.log_dir:
             return gzip_text('<mjloggm ver="2.3"><SHUFFLE/><GO type="9" lobby="0"/>'
                              '<!-- %s --></mjloggm>\n' % log_id)
-        for root, _, files in os.walk(self.log_dir):
-            for name in sorted(files):
-                if name.startswith(log_id) and name.lower().endswith(".mjlog"):
-                    with open(os.path.join(root, name), "rb") as f:
-                        return f.read()
-        return None
+        path = self.find_file(log_id, ".mjlog")
+        if path is None:
+            return None
+        with open(path, "rb") as f:
+            return f.read()
 
 
 def write_atomically(path, text):

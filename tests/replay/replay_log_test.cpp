@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -194,6 +195,12 @@ TEST(ReplayLog, ReachStepsRaiseOnceAndLowerTheScoreOnce) {
         << c.reaches;
     EXPECT_EQ(run.players[1].ten, c.ten) << c.reaches;
   }
+  // The lowest score a log can give stays there rather than wrapping round.
+  std::string lowest = Init();
+  lowest.replace(lowest.find("250,250,250,250"), 15, "250,-2147483648,250,250");
+  const Replayed floor = Replay(Log(lowest + "<REACH who=\"1\"/><REACH who=\"1\" step=\"2\"/>"));
+  ASSERT_EQ(floor.result, kReplayOk);
+  EXPECT_EQ(floor.players[1].ten, INT32_MIN);
   // Without step the score drops even when the event fails.
   const Replayed failed =
       Replay(Log(Init() + "<REACH who=\"2\"/>"), RecordingEvents(EventSet::All(), 3, 7));
@@ -235,6 +242,8 @@ TEST(ReplayLog, EveryReplayMessageByteForByte) {
       {Init() + "<T52/><T53/>", "TEHAI FULL", I::kError},
       {Init() + "<D52/>", "INVALID TEHAI hai136=52", I::kError},
       {Init() + "<D300/>", "INVALID TEHAI hai136=44", I::kError},
+      {Init() + "<D255/>", "INVALID TEHAI hai136=255", I::kError},  // no slot is a match
+      {Init() + "<T0/><N who=\"0\" m=\"65280\"/>", "INVALID TEHAI hai136=255", I::kError},
       {Init() + "<D0/>", ""},  // 12 tiles: the shanten update refuses them
       {Init() + "<T0/><N who=\"0\" m=\"41586\"/>", "INVALID TEHAI hai136=111", I::kError},
       {Init() + "<T0/><N who=\"0\" m=\"2066\"/>", "TehaiNaki INVALID Chakan"},
@@ -364,6 +373,36 @@ TEST(MjlogDump, EventAndSummaryLinesOfPlainAndGzipLogsMatchTheGoldenFiles) {
   std::string missing = "stale";
   EXPECT_FALSE(ReadLogFile((kGolden / "missing.mjlog").string().c_str(), missing));
   EXPECT_TRUE(missing.empty());
+}
+
+// A log's text is at most 16 MiB, gzip or plain: one byte more reads as no file at all, and a
+// downloaded body whose text would pass the cap is known before it is written anywhere.
+TEST(LogFile, ATextPastTheCapReadsAsNothing) {
+  constexpr std::size_t kCap = 16u << 20;
+  const std::string most(kCap, '<'), over(kCap + 1, '<');
+  const std::string member = gen::Gzip("x");
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::size_t text;  // 0: refused
+  } cases[] = {
+      {"plain at the cap", most, kCap},
+      {"plain past it", over, 0},
+      {"gzip at the cap", gen::Gzip(most), kCap},
+      {"gzip past it", gen::Gzip(over), 0},
+      {"members past it together", gen::Gzip(most) + member, 0},
+      {"trailing bytes are no member", member + "junk", 1},
+  };
+  const fs::path file = "log_cap_test.mjlog";  // in the build folder ctest runs the tests in
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+    std::string text = "stale";
+    EXPECT_EQ(ReadLogFile(file.string().c_str(), text), c.text != 0);
+    EXPECT_EQ(text.size(), c.text);
+    EXPECT_EQ(LogTextFits(c.bytes), c.text != 0);
+  }
+  fs::remove(file);
 }
 
 TEST(MjlogDump, JsonStringsStayValidWhateverTheBytes) {

@@ -20,6 +20,7 @@
 #include "run_host_object_win.h"
 #include "run_windows_win.h"
 #include "runner_options.h"
+#include "shell/catch_all.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_win.h"
 #include "shell/use_wsock32.h"
@@ -158,11 +159,7 @@ int Run::ReportErrors(JScriptHost& engine, HRESULT ran) {
   return errors.empty() && SUCCEEDED(ran) ? 0 : kScriptFailed;
 }
 
-}  // namespace
-}  // namespace zuvelo::run
-
-int main(int argc, char** argv) {
-  using namespace zuvelo::run;
+int RunMain(int argc, char** argv) {
   const ParsedOptions parsed = ParseRunnerOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (parsed.options.help) {
     std::fputs(UsageText(), stdout);
@@ -186,4 +183,14 @@ int main(int argc, char** argv) {
   zuvelo::ComApartment apartment;
   if (!apartment.ok()) return kScriptFailed;
   return Run(options).Execute(*script);
+}
+
+}  // namespace
+}  // namespace zuvelo::run
+
+int main(int argc, char** argv) {
+  int code = zuvelo::run::kScriptFailed;
+  static_cast<void>(
+      zuvelo::CatchAll("logana-run", [&] { code = zuvelo::run::RunMain(argc, argv); }));
+  return code;
 }

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "shell/window_object_win.h"
+
 namespace zuvelo::run {
 namespace {
 
@@ -64,18 +66,20 @@ void RunWindows::PumpWhileAttached(const std::function<bool()>& stop) {
 }
 
 LRESULT CALLBACK RunWindows::MainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  RunWindows* self = SelfOf(window, message, lparam);
-  if (self != nullptr) {
-    if (auto handled = self->attached_.HandleMessage(window, message, wparam, lparam)) {
-      return *handled;
+  return GuardedWindowMessage("RunWindows MainProc", message, [&]() -> LRESULT {
+    RunWindows* self = SelfOf(window, message, lparam);
+    if (self != nullptr) {
+      if (auto handled = self->attached_.HandleMessage(window, message, wparam, lparam)) {
+        return *handled;
+      }
+      if (message == WM__NAMED_COMMAND && IsCommand(lparam, "STATUS")) {
+        if (wparam != 0) self->on_status_(reinterpret_cast<const char*>(wparam));
+        return 0;
+      }
+      if (message == WM__NAMED_COMMAND) return 0;  // game starts and pop-ups mean nothing here
     }
-    if (message == WM__NAMED_COMMAND && IsCommand(lparam, "STATUS")) {
-      if (wparam != 0) self->on_status_(reinterpret_cast<const char*>(wparam));
-      return 0;
-    }
-    if (message == WM__NAMED_COMMAND) return 0;  // game starts and pop-ups mean nothing here
-  }
-  return ::DefWindowProcA(window, message, wparam, lparam);
+    return ::DefWindowProcA(window, message, wparam, lparam);
+  });
 }
 
 LRESULT CALLBACK RunWindows::HostProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -112,7 +112,7 @@ void Skip(FolderReport& report, const std::string& reason, const fs::path& log) 
 
 ExportResult ExportFile(LogReplayer& replayer, const fs::path& file, std::string& text,
                         std::string& out) {
-  switch (ReadLogFile(file, kMaxLogBytes, text)) {
+  switch (ReadLogFile(file, kMaxLogText, text)) {
     case LogFileStatus::kRead:
       break;
     case LogFileStatus::kCannotRead:

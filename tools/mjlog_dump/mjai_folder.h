@@ -12,9 +12,6 @@
 
 namespace zuvelo::mjai {
 
-// Far above any real game; a few kilobytes of gzip can unpack to gigabytes.
-inline constexpr std::size_t kMaxLogBytes = 16u << 20;
-
 // Reads a log file (gzip or plain) and appends its stream to out. The game type comes from
 // the file's name when it is a log name; any other name leaves the red fives on. text is the
 // caller's buffer for the file's bytes, so a long run reuses it.
