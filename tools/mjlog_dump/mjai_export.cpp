@@ -105,6 +105,7 @@ class StreamWriter : public ReplayEvents {
       }
       out_ += ']';
       tenSeen_[seat] = players_[seat].ten;
+      reachPending_[seat] = false;
       lastDraw_[seat] = -1;
     }
     out_ += "]}\n";
@@ -149,6 +150,7 @@ class StreamWriter : public ReplayEvents {
     if (const int rc = Move(); rc) return rc;
     Begin("reach", who);
     out_ += "}\n";
+    if (who >= 0 && who < 4) reachPending_[who] = true;
     return 0;
   }
 
@@ -186,9 +188,12 @@ class StreamWriter : public ReplayEvents {
     return Settle();
   }
   int Settle() {
+    // One acceptance per declaration, compared wide: a hostile log's scores may sit at the
+    // ends of the range.
     for (int seat = 0; seat < 4; ++seat)
-      while (players_[seat].ten <= tenSeen_[seat] - 10) {
-        tenSeen_[seat] -= 10;
+      if (reachPending_[seat] && std::int64_t{players_[seat].ten} <= tenSeen_[seat] - 10LL) {
+        reachPending_[seat] = false;
+        tenSeen_[seat] = players_[seat].ten;
         Begin("reach_accepted", seat);
         out_ += "}\n";
       }
@@ -235,6 +240,7 @@ class StreamWriter : public ReplayEvents {
   bool lastWasWin_ = false;
   bool ended_ = false;
   std::array<std::int32_t, 4> tenSeen_{};
+  std::array<bool, 4> reachPending_{};
   std::array<int, 4> lastDraw_{-1, -1, -1, -1};
 };
 
