@@ -19,6 +19,10 @@ std::optional<std::u16string_view> TextArg(const Invocation& call, UINT index) {
   return TextOf(arg);
 }
 
+bool BreaksSettingsLine(std::u16string_view text) {
+  return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
+}
+
 // Section and key as the profile functions take them.
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
@@ -103,9 +107,12 @@ HRESULT IDispatchCacheImpl::ReadSettingsKey(std::u16string_view key, VARIANT* re
   return WriteTextResult(result, {reinterpret_cast<const char16_t*>(value.data()), value.size()});
 }
 
-// An empty or missing value removes the setting.
+// An empty or missing value removes the setting. A line break would start new lines in the
+// file, and with them any setting (the trusted start pages, the log folder); a zero would cut
+// the text short. Such a write is refused whole.
 HRESULT IDispatchCacheImpl::WriteSettingsKey(std::u16string_view key,
                                              std::optional<std::u16string_view> value) {
+  if (BreaksSettingsLine(key) || (value && BreaksSettingsLine(*value))) return E_INVALIDARG;
   const std::optional<SettingsKey> setting = SplitSettingsKey(key);
   if (!setting) return S_OK;
   if (!IsWritableSetting(*setting)) return DISP_E_ARRAYISLOCKED;
