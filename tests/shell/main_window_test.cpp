@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "bridge/atl_host_win.h"
+#include "bridge/code_page_win.h"
 #include "bridge/com_ptr.h"
 #include "browser_double.h"
 #include "net/service_address.h"
@@ -248,6 +249,12 @@ TEST_F(MainWindowTest, GameStartsAndPopupsAreOnlyForTheGamePageAndRecordAPlaceho
       {kGamePage, "STARTGAME", L"..\\..\\..\\esc", {recorded + "..\\..\\..\\esc"}},
       {kGamePage, "STARTGAME", L"201507/../../esc", {recorded + "201507/../../esc"}},
       {kGamePage, "STARTGAME", L"C:esc", {recorded + "C:esc"}},
+      // Separators only after a best-fit conversion to code page 1252.
+      {kGamePage,
+       "STARTGAME",
+       L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cesc",
+       {recorded + "..\\..\\..\\esc"}},
+      {kGamePage, "STARTGAME", L"201507\uFF0F..\uFF0F..\uFF0Fesc", {recorded + "201507/../../esc"}},
       {kScriptPage, "STARTGAME", kLogNameW.c_str(), {refused}},
       {"http://www.zuvelo.example/00/", "STARTGAME", kLogNameW.c_str(), {refused}},
       {kGamePage, "TRAYPOPUP", L"Your turn", {"Your turn"}},
@@ -504,6 +511,22 @@ TEST_F(MainWindowTest, RightClicksOnTheFlashGameBecomeALeftClickAtItsCornerUnles
   ::SetKeyboardState(keys);
   EXPECT_EQ(TakeDelivered(full), (std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONUP}));
   EXPECT_TRUE(Trace().empty()) << "with Ctrl the class is not even looked at";
+}
+
+// Captions and balloon texts are cut to their byte limits between characters: in code page 932
+// a lead byte left at the end would swallow the terminator's meaning.
+TEST(AnsiCutTest, TextsAreCutBetweenCharactersOfTheirCodePage) {
+  const std::string wide_char = "\x94\x76";  // one character in Shift-JIS, two in code page 1252
+  const std::tuple<UINT, std::string, std::size_t, std::string> cases[] = {
+      {932, std::string(254, 'a') + wide_char, 255, std::string(254, 'a')},
+      {932, std::string(253, 'a') + wide_char, 255, std::string(253, 'a') + wide_char},
+      {932, "\xB1\xB2" + wide_char, 3, "\xB1\xB2"},  // half-width kana are single bytes
+      {932, "ab", 5, "ab"},
+      {1252, std::string(254, 'a') + wide_char, 255, std::string(254, 'a') + "\x94"},
+  };
+  for (const auto& [code_page, text, limit, cut] : cases) {
+    EXPECT_EQ(CutAnsi(text, limit, code_page), cut) << code_page << " " << text.size();
+  }
 }
 
 // The program file's name without folder and extension, case kept, and the very same folder.
