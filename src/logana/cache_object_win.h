@@ -26,7 +26,7 @@ class IDispatchCacheImpl final : public AutomationObject<IDispatchCacheImpl> {
       DISP_E_MEMBERNOTFOUND,
       "IDispatchCacheImpl CONSTRUCT\r\n",
       "IDispatchCacheImpl DESTRUCT\r\n",
-      "IDispatchCacheImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchCacheImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchCacheImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d wFlags=%X\r\n",
       true,
   };
