@@ -82,6 +82,9 @@ class LogAnaThread : public AttachableObject {
   std::atomic<std::int32_t> nProgress{0};  // likewise
   AnalyzeOptions options;
   std::string logText;
+  // The log info of the next offer or replay, made by the worker; the step puts it into
+  // logInfo, which script may read at any time on the main thread.
+  LogInfo stepLogInfo;
   const wchar_t* pCacheKey = nullptr;
   std::int32_t nTotalTime = 0;
   std::int32_t nRunTime = 0;

@@ -259,6 +259,35 @@ TEST_F(AnalyzeRunTest, AFailingOnEnumCacheEndsOnlyTheCacheEnumeration) {
   EXPECT_EQ(statuses.back(), "done");
 }
 
+// Script keeps the analyzer's log info and may read it between steps (from a page's timer,
+// say): it changes only inside a step, on the main thread, never while the worker readies the
+// next log or walks the cache.
+TEST_F(AnalyzeRunTest, TheLogInfoChangesOnlyInsideTheSteps) {
+  const Lines names = WriteGames(3);
+  const std::string cached = LogName("2015070201", "0000c001");
+  ASSERT_EQ(script_.Run(L"var kept = null, last = '';"
+                        L"function keep(info) { kept = info; last = info.filetw; return true; }"),
+            S_OK);
+  const LPARAM self = ToLParam(analyzer_.get());
+  int steps = 0;
+  const auto between = [&](const MSG& message) {
+    if (message.message != WM__MAINTHREAD_CALL || message.lParam != self) return;
+    ++steps;
+    EXPECT_EQ(Text(L"kept ? kept.filetw : ''"), Text(L"last")) << "before step " << steps;
+  };
+  const auto detached = [&] { return main_.attached().size() == 0; };
+  ASSERT_EQ(Attempt(L"ana.analyze(options({OnEnumLog: keep, OnLogBegin: keep}));"), L"ok");
+  ASSERT_TRUE(PumpUntil(detached, between));
+  EXPECT_EQ(steps, 7);  // three offers, three replays, the final step
+  EXPECT_EQ(Text(L"last"), Wide(names[0]));
+
+  LogAnaCache::Instance().Put(std::u16string(cached.begin(), cached.end()), u"1");
+  ASSERT_EQ(Attempt(L"ana.analyze({OnEnumCache: function (key, info) { keep(info); }});"), L"ok");
+  ASSERT_TRUE(PumpUntil(detached, between));
+  EXPECT_EQ(steps, 9);
+  EXPECT_EQ(Text(L"last"), Wide(cached));
+}
+
 TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
   // A game with calls, riichi, wins and drawn rounds.
   std::uint64_t seed = 1;
