@@ -63,8 +63,7 @@ class IDispatchLogAnaImpl final : public AutomationObject<IDispatchLogAnaImpl>,
   void FinalStep();
 
   com_ptr<IDispatch> global;
-  LogReplayer replayer_;     // its lists serve log after log
-  bool inFinalStep = false;  // OnAnalyzeEnd is running
+  LogReplayer replayer_;  // its lists serve log after log
 };
 
 }  // namespace zuvelo

@@ -78,8 +78,11 @@ void LogAnaThread::WaitForWorker() {
   ::WaitForSingleObject(hThread.get(), INFINITE);
 }
 
+void LogAnaThread::Detached() { attached_ = false; }
+
 HRESULT LogAnaThread::StartRun() {
   const HWND main = MainWindow();
+  attached_ = true;
   ::SendMessageA(main, WM__MAINTHREAD_ATTACH, 0, ToLParam(this));
   bRunning = true;
   bStop = false;

@@ -50,6 +50,9 @@ class LogAnaThread : public AttachableObject {
   // The run state: idle (no thread, not running, stop set), running, stopping (stop set while
   // a thread is recorded), or spent (a thread recorded that ended without its final step).
   [[nodiscard]] bool thread_recorded() const { return hThread.valid(); }
+  // From the attach of a run until the main window has handled its detach, which comes after
+  // the final step has forgotten the thread. Main thread only.
+  [[nodiscard]] bool attached() const { return attached_; }
   [[nodiscard]] bool running() const { return bRunning; }
   [[nodiscard]] bool stop_requested() const { return bStop; }
 
@@ -57,6 +60,7 @@ class LogAnaThread : public AttachableObject {
   void StopThread();
   // Lets a worker waiting on a step go, waits for its thread to end and forgets it.
   void KillThread();
+  void Detached() override;
 
  protected:
   LogAnaThread(HWND host, AnalyzerParts parts);
@@ -121,6 +125,7 @@ class LogAnaThread : public AttachableObject {
   void ShowWorkerBox(const std::string& text);
 
   WorkerStatus status_;
+  bool attached_ = false;
 };
 
 // Test seams, installed for as long as the object lives (not nested): `work` runs on the worker

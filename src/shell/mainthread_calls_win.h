@@ -51,6 +51,8 @@ class AttachableObject {
   virtual void MainThreadStep() = 0;
   virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
   virtual ULONG STDMETHODCALLTYPE Release() = 0;
+  // The detach has been handled: the object has left the set, whose reference goes next.
+  virtual void Detached() {}
 
  protected:
   ~AttachableObject() = default;
