@@ -1,12 +1,14 @@
 // Members of the cache object, and the process's store with its save fault box.
 #include "logana/cache_object_win.h"
 
+#include <atomic>
 #include <new>
 #include <optional>
 #include <string>
 
 #include "logana/script_results_win.h"
 #include "shell/message_box_win.h"
+#include "shell/program_end.h"
 #include "shell/settings_win.h"
 
 namespace zuvelo {
@@ -23,6 +25,9 @@ bool BreaksSettingsLine(std::u16string_view text) {
   return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
 }
 
+// Set once ProcessCacheStore() has made the store: saving must not make one.
+std::atomic<bool> process_store_made{false};
+
 // Section and key as the profile functions take them.
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
@@ -32,9 +37,18 @@ LogAnaCache& ProcessCacheStore() {
   static LogAnaCache& store = []() -> LogAnaCache& {
     LogAnaCache& made = LogAnaCache::Instance();
     made.SetSaveFaultHandler(ShowCacheSaveFault);
+    AtProgramEnd(&SaveProcessCacheChanges);
+    process_store_made = true;
     return made;
   }();
   return store;
+}
+
+// Asked before the save so that a store with nothing to save writes no "SKIP SAVE" line.
+void SaveProcessCacheChanges() {
+  if (!process_store_made) return;
+  LogAnaCache& store = ProcessCacheStore();
+  if (store.dirty()) ShowCacheSaveFault(store.SaveIfDirty());
 }
 
 void ShowCacheSaveFault(const CacheSaveResult& result) {

@@ -18,6 +18,9 @@ namespace zuvelo {
 LogAnaCache& ProcessCacheStore();
 // The box of a failed save: no owner, no caption, OK button.
 void ShowCacheSaveFault(const CacheSaveResult& result);
+// Saves the process's store, if it has been made and changed, with the box of a failed save.
+// A run's end calls it, and every way the program ends (the store's making registers it).
+void SaveProcessCacheChanges();
 
 class IDispatchCacheImpl final : public AutomationObject<IDispatchCacheImpl> {
  public:

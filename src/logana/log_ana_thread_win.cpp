@@ -78,7 +78,10 @@ void LogAnaThread::WaitForWorker() {
   ::WaitForSingleObject(hThread.get(), INFINITE);
 }
 
-void LogAnaThread::Detached() { attached_ = false; }
+void LogAnaThread::Detached() {
+  attached_ = false;
+  SaveProcessCacheChanges();
+}
 
 HRESULT LogAnaThread::StartRun() {
   const HWND main = MainWindow();

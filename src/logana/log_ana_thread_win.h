@@ -60,6 +60,7 @@ class LogAnaThread : public AttachableObject {
   void StopThread();
   // Lets a worker waiting on a step go, waits for its thread to end and forgets it.
   void KillThread();
+  // The run is over: the cache it changed is saved now, not only at exit.
   void Detached() override;
 
  protected:

@@ -1,9 +1,11 @@
 // Named commands, attach / step / detach through the stand-in main window and its queue, and the
 // fatal message box that ends the program on an internal error.
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "bridge_test.h"
+#include "shell/program_end.h"
 
 namespace zuvelo::testing {
 namespace {
@@ -88,7 +90,7 @@ TEST_F(MainThreadCallsTest, ATimedNamedCommandGivesUpOnABusyWindow) {
   EXPECT_EQ(answer, 42);
 }
 
-TEST(MessageBoxDeathTest, FatalBoxEndsTheProgramAfterTheUserClosedIt) {
+TEST(MessageBoxDeathTest, FatalBoxEndsTheProgramAfterTheUserClosedItAndTheEndActionsRan) {
   EXPECT_EXIT(
       {
         std::thread([] {  // presses OK on the box once it shows
@@ -103,10 +105,11 @@ TEST(MessageBoxDeathTest, FatalBoxEndsTheProgramAfterTheUserClosedIt) {
           ::ExitProcess(3);  // never saw the box
         })
             .detach();
+        AtProgramEnd([] { std::fputs("the program-end actions ran\n", stderr); });
         FatalMessageBox(nullptr, "DETACH UNKNOWN");
         ::ExitProcess(0);  // not reached
       },
-      ::testing::ExitedWithCode(1), "");
+      ::testing::ExitedWithCode(1), "the program-end actions ran");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "analyzer_test.h"
 #include "bridge/external_object_win.h"
+#include "logana/cache_file.h"
 #include "logana/logana_cache.h"
 #include "logana/worker_status_win.h"
 #include "net/service_address.h"
@@ -286,6 +287,30 @@ TEST_F(AnalyzeRunTest, TheLogInfoChangesOnlyInsideTheSteps) {
   ASSERT_TRUE(PumpUntil(detached, between));
   EXPECT_EQ(steps, 9);
   EXPECT_EQ(Text(L"last"), Wide(cached));
+}
+
+// What a run wrote to the cache is in "00.dat" once the run is over, however it ended, so that
+// a crash later loses none of it.
+TEST_F(AnalyzeRunTest, ARunThatChangedTheCacheSavesItWhenItEnds) {
+  const Lines names = WriteGames(2);
+  const auto saved = [] {
+    std::string keys;
+    static_cast<void>(LoadCacheFile("00.dat", [&](const CacheRecord& r) {
+      keys += std::string(r.key.begin(), r.key.end()) + "=" +
+              std::string(r.value.begin(), r.value.end()) + ";";
+    }));
+    return keys;
+  };
+  ASSERT_EQ(script_.Run(L"var store = ana.cache;"
+                        L"function mark(info) { store.set(info.file.substr(23), 'seen'); }"),
+            S_OK);
+  Analyze(L"options({OnLogBegin: mark})");
+  EXPECT_EQ(saved(), "00000001=seen;00000002=seen;");
+  Analyze(L"options({OnLogBegin: function (info) { store.set('failed', 'yes'); throw 1; }})");
+  script_.TakeErrors();
+  EXPECT_EQ(saved(), "00000001=seen;00000002=seen;failed=yes;");
+  EXPECT_EQ(Statuses().back().rfind("ERROR(3)", 0), 0u);
+  EXPECT_TRUE(boxes_.Take().empty());
 }
 
 TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {

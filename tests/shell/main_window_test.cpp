@@ -17,6 +17,8 @@
 #include "bridge/code_page_win.h"
 #include "bridge/com_ptr.h"
 #include "browser_double.h"
+#include "logana/cache_file.h"
+#include "logana/cache_object_win.h"
 #include "net/service_address.h"
 #include "shell/game_mode.h"
 #include "shell/main_window_win.h"
@@ -412,6 +414,23 @@ std::vector<UINT> TakeDelivered(HWND window) {
 }
 
 // Only in a single-line edit that has the focus, and to at most 259 characters.
+// The end of the session ends the process after WM_ENDSESSION, without a quit message or a
+// static destructor: the cache is saved then.
+TEST_F(MainWindowTest, TheEndOfTheSessionSavesTheCache) {
+  ASSERT_NE(Open(true), nullptr);
+  ProcessCacheStore().Put(u"k", u"v");
+  ::SendMessageA(main(), WM_ENDSESSION, FALSE, 0);  // the session goes on
+  EXPECT_FALSE(fs::exists("00.dat"));
+  ::SendMessageA(main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_FALSE(ProcessCacheStore().dirty());
+  std::string saved;
+  static_cast<void>(LoadCacheFile("00.dat", [&](const CacheRecord& r) {
+    saved =
+        std::string(r.key.begin(), r.key.end()) + "=" + std::string(r.value.begin(), r.value.end());
+  }));
+  EXPECT_EQ(saved, "k=v");
+}
+
 TEST_F(MainWindowTest, EnterInTheAddressBoxNavigatesToWhatWasTyped) {
   ASSERT_NE(Open(true), nullptr);
   const HWND address = Child(4005);
