@@ -212,7 +212,8 @@ bool BrowserHost::IsCurrentPageTrusted() {
   const std::array<std::wstring, 3> trusted = {
       AnsiToWide(HomeAddress()), AnsiToWide(GameHomeSetting()), AnsiToWide(ScriptHomeSetting())};
   const bool ok = IsTrustedPage(bstr_view(address.get()), trusted);
-  if (!ok) trace("WC__WWW GetExternal refused %ls\r\n", address.get());
+  if (!ok)
+    trace("WC__WWW GetExternal refused %s\r\n", WideToAnsi(bstr_view(address.get())).c_str());
   return ok;
 }
 

@@ -17,7 +17,7 @@ class IDispatchBrowserExternalImpl final : public AutomationObject<IDispatchBrow
       DISP_E_MEMBERNOTFOUND,
       "IDispatchBrowserExternalImpl Construct\r\n",
       "IDispatchBrowserExternalImpl Destruct\r\n",
-      "IDispatchBrowserExternalImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchBrowserExternalImpl GetIDsOfNames UNKNOWN %s\r\n",
       nullptr,  // unknown numbers fail quietly
   };
   static std::span<const Member<IDispatchBrowserExternalImpl>> Members();

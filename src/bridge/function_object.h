@@ -18,7 +18,7 @@ struct FunctionObjectClass {
       DISP_E_UNKNOWNNAME,
       nullptr,
       nullptr,  // the destructor writes its line before it lets go of the target
-      "CFunctionObject GetIDsOfNames UNKNOWN %ls\r\n",
+      "CFunctionObject GetIDsOfNames UNKNOWN %s\r\n",
       "CFunctionObject UNKNOWN Invoke dispid=%d/0x%0X cArg=%d",
   };
 };

@@ -11,7 +11,8 @@ namespace zuvelo {
 // True when `address` begins with one of `trusted`. A trusted address counts only when it has
 // a scheme and a host ("scheme://host..."); one that ends at its host is taken with a closing
 // "/", so "http://a.example" admits neither "http://a.example.evil/" nor
-// "http://a.example@evil/". Comparison is exact: case matters.
+// "http://a.example@evil/". A local address ("file:///C:/pages/") needs no host, only a path
+// after it. Comparison is exact: case matters.
 [[nodiscard]] bool IsTrustedPage(std::wstring_view address, std::span<const std::wstring> trusted);
 
 }  // namespace zuvelo

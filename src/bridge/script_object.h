@@ -8,6 +8,7 @@
 #include <new>
 
 #include "shell/catch_all.h"
+#include "bridge/code_page_win.h"
 #include "shell/trace.h"
 
 namespace zuvelo {
@@ -26,7 +27,7 @@ struct ScriptClass {
   HRESULT unknown_name_result;
   const char* constructed;                  // written first thing in construction
   const char* destroyed;                    // written last thing in destruction
-  const char* unknown_name;                 // takes the name (%ls)
+  const char* unknown_name;                 // takes the name in the ANSI code page (%s)
   const char* unknown_member;               // takes the number twice and cArgs
   bool unknown_member_shows_flags = false;  // ...then also the low 16 bits of wFlags
 };
@@ -136,8 +137,9 @@ class ScriptObject : public IDispatch {
     return ::InterlockedCompareExchange(const_cast<LONG*>(&refs_), 0, 0);
   }
 
+  // The C runtime's "%ls" stops at the first character beyond its "C" locale.
   static HRESULT TraceUnknownName(const wchar_t* name) {
-    trace(Derived::kClass.unknown_name, name);
+    trace(Derived::kClass.unknown_name, WideToAnsi(name ? name : L"").c_str());
     return Derived::kClass.unknown_name_result;
   }
   static HRESULT TraceUnknownMember(DISPID id, const DISPPARAMS* params, WORD flags) {

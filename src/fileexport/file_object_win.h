@@ -18,7 +18,7 @@ class IDispatchFileImpl final : public AutomationObject<IDispatchFileImpl> {
       DISP_E_UNKNOWNNAME,
       "IDispatchFileImpl CONSTRUCT\r\n",
       "IDispatchFileImpl DESTRUCT\r\n",
-      "IDispatchFileImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchFileImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchFileImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d",
   };
   static std::span<const Member<IDispatchFileImpl>> Members();

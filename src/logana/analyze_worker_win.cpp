@@ -101,8 +101,7 @@ std::vector<std::u16string> LogAnaThread::OfferedCacheKeys() {
   LogAnaCache::Instance().ForEachEntry([&](const CacheRecordView& entry) {
     if (!player.empty() && entry.player != player) return;
     // A key that is not a valid log name is never left out by the game filters.
-    if (SetLogName(logInfo->record(), entry.key)) {
-      const LogInfo& info = logInfo->record();
+    if (LogInfo info; SetLogName(info, entry.key)) {
       if (!options.KeepsGameType(info.gameType) || !options.KeepsLobby(info.lobby)) return;
     }
     keys.emplace_back(entry.key);
@@ -177,11 +176,11 @@ bool LogAnaThread::OfferLogFile(const std::string& folder, const WIN32_FIND_DATA
   nProgress = nTotal.load();
   bAccepted = false;
   const std::string file = entry.cFileName;
-  if (!logInfo->SetLogName(WidenAnsi(std::string_view(file).substr(0, file.rfind('.'))))) {
+  if (!SetLogName(stepLogInfo, WidenAnsi(std::string_view(file).substr(0, file.rfind('.'))))) {
     ShowWorkerBox("INVALID LOG FILENAME\r\n" + file);
     return false;
   }
-  if (!options.KeepsGameType(logInfo->record().gameType)) return true;  // not offered
+  if (!options.KeepsGameType(stepLogInfo.gameType)) return true;  // not offered
   RunStep();
   if (!bAccepted) return true;
   std::string path = folder + "\\" + file;
@@ -226,7 +225,7 @@ bool LogAnaThread::DownloadPhase(std::set<std::string>& downloads, std::size_t l
 }
 
 bool LogAnaThread::ReadForReplay(const LogListEntry& entry) {
-  if (!logInfo->SetLogName(WidenAnsi(FileNamePart(entry.path)))) {
+  if (!SetLogName(stepLogInfo, WidenAnsi(FileNamePart(entry.path)))) {
     ShowWorkerBox("INVALID LOG FILENAME\r\n" + entry.path);
     return false;
   }

@@ -96,7 +96,7 @@ HRESULT IDispatchLogAnaImpl::Analyze(const Invocation& call) {
   RunSettings next = ReadRunSettings(V_DISPATCH(last));
   const HRESULT begin =
       next.callbacks.Call(Callback::kOnAnalyzeBegin, next.target.get(), {}, nullptr);
-  const bool busy = thread_recorded() || inFinalStep;
+  const bool busy = thread_recorded() || attached();
   if (!busy) {
     callbackTarget = std::move(next.target);
     callbacks = next.callbacks;
@@ -149,10 +149,8 @@ void IDispatchLogAnaImpl::FinalStep() {
   SendNamedCommand(MainWindow(), "STATUS", reinterpret_cast<WPARAM>("done"));
   StopThread();
   KillThread();
-  inFinalStep = true;
   const com_ptr<IDispatch> target = com_ptr<IDispatch>::copy_of(callbackTarget.get());
   hrStep = callbacks.Call(Callback::kOnAnalyzeEnd, target.get(), {}, nullptr);
-  inFinalStep = false;
   callbacks.TraceProfile(nTotalTime, nRunTime);
 }
 

@@ -22,7 +22,7 @@ class IDispatchLogAnaImpl final : public AutomationObject<IDispatchLogAnaImpl>,
       DISP_E_MEMBERNOTFOUND,
       nullptr,
       nullptr,
-      "IDispatchLogAnaImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchLogAnaImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchLogAnaImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d",
   };
   static std::span<const Member<IDispatchLogAnaImpl>> Members();
@@ -63,8 +63,7 @@ class IDispatchLogAnaImpl final : public AutomationObject<IDispatchLogAnaImpl>,
   void FinalStep();
 
   com_ptr<IDispatch> global;
-  LogReplayer replayer_;     // its lists serve log after log
-  bool inFinalStep = false;  // OnAnalyzeEnd is running
+  LogReplayer replayer_;  // its lists serve log after log
 };
 
 }  // namespace zuvelo

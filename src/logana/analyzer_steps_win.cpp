@@ -62,6 +62,7 @@ void IDispatchLogAnaImpl::MainThreadStep() {
 }
 
 HRESULT IDispatchLogAnaImpl::EnumLogStep() {
+  logInfo->record() = stepLogInfo;
   CallArgs args(1);
   args.SetObject(0, logInfo.get());
   unique_variant answer;
@@ -88,6 +89,7 @@ HRESULT IDispatchLogAnaImpl::ReplayStep() {
   std::snprintf(status, sizeof status, "Analyzing %d/%d", static_cast<int>(nProgress),
                 static_cast<int>(nTotal));
   SendStatusText(MainWindow(), status);
+  logInfo->record() = stepLogInfo;
   const DWORD start = ::timeGetTime();
   ScriptReplayEvents events(callbacks, callbackTarget.get(), logInfo.get(), players);
   MessageBoxReplayReporter reporter;

@@ -60,6 +60,12 @@ class GzipSource final : public CacheByteSource {
     }
     return done;
   }
+  // A stream cut short reads as far as it goes and only then reports its end as unexpected.
+  [[nodiscard]] bool damaged() {
+    int error = Z_OK;
+    gzerror(file_.get(), &error);
+    return error != Z_OK;
+  }
 
  private:
   GzFile file_;
@@ -70,6 +76,14 @@ CacheSaveFault WriteContent(CacheFileSink& sink, const CacheRecordProducer& prod
   if (!writer.WriteVersion()) return CacheSaveFault::kWriteVersion;
   if (!produce(writer) || !writer.Flush()) return CacheSaveFault::kWriteRecords;
   return CacheSaveFault::kNone;
+}
+
+// Nothing to keep when the file has gone meanwhile.
+bool KeepCopy(const std::filesystem::path& file, const std::filesystem::path& copy) {
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) return !error;
+  std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, error);
+  return !error;
 }
 
 }  // namespace
@@ -97,11 +111,12 @@ CacheLoadSummary LoadCacheFile(const std::filesystem::path& file, const CacheRec
   summary.opened = true;
   GzipSource source(gz);
   summary.read = ReadCacheRecords(source, visit);
+  summary.stream_damaged = source.damaged();
   return summary;
 }
 
 CacheSaveFault SaveCacheFile(const std::filesystem::path& file, const CacheRecordProducer& produce,
-                             const CacheSinkOpener& open) {
+                             const CacheSinkOpener& open, const std::filesystem::path& keep_as) {
   const std::filesystem::path temp = CacheTempPath(file);
   CacheSaveFault fault = CacheSaveFault::kOpen;
   if (std::unique_ptr<CacheFileSink> sink = open(temp)) {
@@ -109,6 +124,8 @@ CacheSaveFault SaveCacheFile(const std::filesystem::path& file, const CacheRecor
     // Closed even after a failed write: the writer's handle must go before the file can.
     if (!sink->Close() && fault == CacheSaveFault::kNone) fault = CacheSaveFault::kClose;
   }
+  if (fault == CacheSaveFault::kNone && !keep_as.empty() && !KeepCopy(file, keep_as))
+    fault = CacheSaveFault::kKeep;
   if (fault == CacheSaveFault::kNone && !ReplaceFileDurably(temp, file))
     fault = CacheSaveFault::kReplace;
   // Nothing was made when the open failed, and what is in the way there is not ours.

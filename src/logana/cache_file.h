@@ -35,6 +35,12 @@ std::filesystem::path CacheTempPath(const std::filesystem::path& file);
 struct CacheLoadSummary {
   bool opened = false;
   CacheReadSummary read;
+  bool stream_damaged = false;  // the compressed data could not be read to its proper end
+
+  // Nothing of an opened file was left unread: its version, every record, the gzip trailer.
+  [[nodiscard]] bool complete() const {
+    return !opened || (read.version == kCacheFileVersion && !read.damaged && !stream_damaged);
+  }
 };
 
 // Reads through zlib's gzip reader, which also passes a file that is not gzip unchanged.
@@ -47,14 +53,18 @@ enum class CacheSaveFault {
   kWriteRecords,  // a record was not written
   kClose,         // the temporary file could not be completed
   kReplace,       // the complete temporary file could not replace the cache file
+  kKeep,          // the copy of the file to be replaced could not be made
 };
 
 // Writes the records through the writer; false when a write failed.
 using CacheRecordProducer = std::function<bool(CacheRecordWriter& writer)>;
 
-// On any fault the cache file is left as it was and the temporary file is removed.
+// On any fault the cache file is left as it was and the temporary file is removed. With
+// `keep_as`, an existing cache file is first copied there (replacing what is there), and is not
+// replaced unless the copy was made.
 [[nodiscard]] CacheSaveFault SaveCacheFile(const std::filesystem::path& file,
                                            const CacheRecordProducer& produce,
-                                           const CacheSinkOpener& open = OpenGzipCacheSink);
+                                           const CacheSinkOpener& open = OpenGzipCacheSink,
+                                           const std::filesystem::path& keep_as = {});
 
 }  // namespace zuvelo

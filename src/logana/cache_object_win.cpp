@@ -1,12 +1,14 @@
 // Members of the cache object, and the process's store with its save fault box.
 #include "logana/cache_object_win.h"
 
+#include <atomic>
 #include <new>
 #include <optional>
 #include <string>
 
 #include "logana/script_results_win.h"
 #include "shell/message_box_win.h"
+#include "shell/program_end.h"
 #include "shell/settings_win.h"
 
 namespace zuvelo {
@@ -19,6 +21,13 @@ std::optional<std::u16string_view> TextArg(const Invocation& call, UINT index) {
   return TextOf(arg);
 }
 
+bool BreaksSettingsLine(std::u16string_view text) {
+  return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
+}
+
+// Set once ProcessCacheStore() has made the store: saving must not make one.
+std::atomic<bool> process_store_made{false};
+
 // Section and key as the profile functions take them.
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
@@ -28,9 +37,18 @@ LogAnaCache& ProcessCacheStore() {
   static LogAnaCache& store = []() -> LogAnaCache& {
     LogAnaCache& made = LogAnaCache::Instance();
     made.SetSaveFaultHandler(ShowCacheSaveFault);
+    AtProgramEnd(&SaveProcessCacheChanges);
+    process_store_made = true;
     return made;
   }();
   return store;
+}
+
+// Asked before the save so that a store with nothing to save writes no "SKIP SAVE" line.
+void SaveProcessCacheChanges() {
+  if (!process_store_made) return;
+  LogAnaCache& store = ProcessCacheStore();
+  if (store.dirty()) ShowCacheSaveFault(store.SaveIfDirty());
 }
 
 void ShowCacheSaveFault(const CacheSaveResult& result) {
@@ -103,9 +121,12 @@ HRESULT IDispatchCacheImpl::ReadSettingsKey(std::u16string_view key, VARIANT* re
   return WriteTextResult(result, {reinterpret_cast<const char16_t*>(value.data()), value.size()});
 }
 
-// An empty or missing value removes the setting.
+// An empty or missing value removes the setting. A line break would start new lines in the
+// file, and with them any setting (the trusted start pages, the log folder); a zero would cut
+// the text short. Such a write is refused whole.
 HRESULT IDispatchCacheImpl::WriteSettingsKey(std::u16string_view key,
                                              std::optional<std::u16string_view> value) {
+  if (BreaksSettingsLine(key) || (value && BreaksSettingsLine(*value))) return E_INVALIDARG;
   const std::optional<SettingsKey> setting = SplitSettingsKey(key);
   if (!setting) return S_OK;
   if (!IsWritableSetting(*setting)) return DISP_E_ARRAYISLOCKED;

@@ -18,6 +18,9 @@ namespace zuvelo {
 LogAnaCache& ProcessCacheStore();
 // The box of a failed save: no owner, no caption, OK button.
 void ShowCacheSaveFault(const CacheSaveResult& result);
+// Saves the process's store, if it has been made and changed, with the box of a failed save.
+// A run's end calls it, and every way the program ends (the store's making registers it).
+void SaveProcessCacheChanges();
 
 class IDispatchCacheImpl final : public AutomationObject<IDispatchCacheImpl> {
  public:
@@ -26,7 +29,7 @@ class IDispatchCacheImpl final : public AutomationObject<IDispatchCacheImpl> {
       DISP_E_MEMBERNOTFOUND,
       "IDispatchCacheImpl CONSTRUCT\r\n",
       "IDispatchCacheImpl DESTRUCT\r\n",
-      "IDispatchCacheImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchCacheImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchCacheImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d wFlags=%X\r\n",
       true,
   };

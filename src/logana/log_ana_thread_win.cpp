@@ -86,8 +86,14 @@ void LogAnaThread::WaitForWorker() {
   ::WaitForSingleObject(hThread.get(), INFINITE);
 }
 
+void LogAnaThread::Detached() {
+  attached_ = false;
+  SaveProcessCacheChanges();
+}
+
 HRESULT LogAnaThread::StartRun() {
   const HWND main = MainWindow();
+  attached_ = true;
   ::SendMessageA(main, WM__MAINTHREAD_ATTACH, 0, ToLParam(this));
   bRunning = true;
   bStop = false;

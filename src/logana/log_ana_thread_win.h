@@ -51,6 +51,9 @@ class LogAnaThread : public AttachableObject {
   // The run state: idle (no thread, not running, stop set), running, stopping (stop set while
   // a thread is recorded), or spent (a thread recorded that ended without its final step).
   [[nodiscard]] bool thread_recorded() const { return hThread.valid(); }
+  // From the attach of a run until the main window has handled its detach, which comes after
+  // the final step has forgotten the thread. Main thread only.
+  [[nodiscard]] bool attached() const { return attached_; }
   [[nodiscard]] bool running() const { return bRunning; }
   [[nodiscard]] bool stop_requested() const { return bStop; }
 
@@ -60,6 +63,8 @@ class LogAnaThread : public AttachableObject {
   void KillThread();
   // At the end of the program: ends the run as KillThread does, but waits at most `most_ms`.
   bool StopAndWait(DWORD most_ms) override;
+  // The run is over: the cache it changed is saved now, not only at exit.
+  void Detached() override;
 
  protected:
   LogAnaThread(HWND host, AnalyzerParts parts);
@@ -93,6 +98,9 @@ class LogAnaThread : public AttachableObject {
   std::atomic<std::int32_t> nProgress{0};  // likewise
   AnalyzeOptions options;
   std::string logText;
+  // The log info of the next offer or replay, made by the worker; the step puts it into
+  // logInfo, which script may read at any time on the main thread.
+  LogInfo stepLogInfo;
   const wchar_t* pCacheKey = nullptr;
   std::int32_t nTotalTime = 0;
   std::int32_t nRunTime = 0;
@@ -130,6 +138,7 @@ class LogAnaThread : public AttachableObject {
   void ShowWorkerBox(const std::string& text);
 
   WorkerStatus status_;
+  bool attached_ = false;
 };
 
 // Test seams, installed for as long as the object lives (not nested): `work` runs on the worker

@@ -21,7 +21,7 @@ class IDispatchLogInfoImpl final : public AutomationObject<IDispatchLogInfoImpl>
       DISP_E_MEMBERNOTFOUND,
       nullptr,
       "IDispatchLogInfoImpl DESTRUCT\r\n",
-      "IDispatchLogInfoImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchLogInfoImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchLogInfoImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d",
   };
   static std::span<const Member<IDispatchLogInfoImpl>> Members();

@@ -8,6 +8,8 @@
 namespace zuvelo {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::u16string_view kSettingsSeparator = u"::";
 
 std::string SaveFaultMessage(CacheSaveFault fault) {
@@ -20,12 +22,19 @@ std::string SaveFaultMessage(CacheSaveFault fault) {
     case CacheSaveFault::kWriteRecords:
     case CacheSaveFault::kClose:
     case CacheSaveFault::kReplace:
+    case CacheSaveFault::kKeep:
       return "SaveCache failed\r\n";
   }
   return {};
 }
 
 }  // namespace
+
+fs::path DamagedCachePath(const fs::path& file) {
+  fs::path kept = file;
+  kept += ".bad";
+  return kept;
+}
 
 CacheKeyKind ClassifyCacheKey(std::u16string_view key) {
   if (key.empty()) return CacheKeyKind::kPersistent;
@@ -106,9 +115,12 @@ CacheSaveResult LogAnaCache::SaveIfDirty() {
   CacheSaveResult result;
   result.fault = SaveCacheFile(
       options_.file, [this](CacheRecordWriter& writer) { return WriteEntries(writer); },
-      options_.open_sink);
+      options_.open_sink, keep_loaded_file_ ? DamagedCachePath(options_.file) : fs::path());
   result.message = SaveFaultMessage(result.fault);
-  if (result.ok()) dirty_ = false;
+  if (result.ok()) {
+    dirty_ = false;
+    keep_loaded_file_ = false;
+  }
   return result;
 }
 
@@ -134,6 +146,7 @@ void LogAnaCache::Load() {
   });
   if (!loaded.opened) return;
   dirty_ = false;
+  keep_loaded_file_ = !loaded.complete();
   const int version = loaded.read.version ? static_cast<int>(*loaded.read.version) : -1;
   trace("LogAnaCache Load %d / dwVersion=%d/%d\r\n", static_cast<int>(entries_.size()), version,
         static_cast<int>(kCacheFileVersion));

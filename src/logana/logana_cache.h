@@ -34,6 +34,10 @@ struct SettingsKey {
 // Script may write only STATUS::SCRIPT_INFO (letter case included).
 [[nodiscard]] bool IsWritableSetting(const SettingsKey& key);
 
+// Where a cache file that did not load completely (damaged, or of another format) is kept
+// before the first save replaces it: "00.dat.bad" beside "00.dat". One copy, the latest.
+[[nodiscard]] std::filesystem::path DamagedCachePath(const std::filesystem::path& file);
+
 struct CacheSaveResult {
   CacheSaveFault fault = CacheSaveFault::kNone;
   std::string message;  // what the user is to be shown; empty when nothing is
@@ -73,7 +77,8 @@ class LogAnaCache {
   // Every entry in ascending key order (UTF-16 code units compared as unsigned numbers).
   void ForEachEntry(const EntryVisitor& visit) const;
 
-  // Writes persistent entries with a non-empty value when the store is dirty.
+  // Writes persistent entries with a non-empty value when the store is dirty; the first save
+  // over a file that did not load completely keeps that file at DamagedCachePath first.
   CacheSaveResult SaveIfDirty();
   // Who tells the user about a failed save at destruction; the Win32 layer shows a box.
   void SetSaveFaultHandler(SaveFaultHandler handler);
@@ -96,6 +101,7 @@ class LogAnaCache {
   mutable std::mutex lock_;
   std::map<std::u16string, Entry, std::less<>> entries_;
   bool dirty_ = false;
+  bool keep_loaded_file_ = false;  // the file did not load completely and was not saved over
   SaveFaultHandler on_save_fault_;
 };
 

@@ -25,7 +25,7 @@ class IDispatchPlayerImpl final : public AutomationObject<IDispatchPlayerImpl> {
       DISP_E_MEMBERNOTFOUND,
       nullptr,
       "IDispatchPlayerImpl DESTRUCT\r\n",
-      "IDispatchPlayerImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchPlayerImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchPlayerImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d",
   };
   static std::span<const Member<IDispatchPlayerImpl>> Members();

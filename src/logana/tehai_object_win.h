@@ -22,7 +22,7 @@ class IDispatchTehaiImpl final : public AutomationObject<IDispatchTehaiImpl> {
       DISP_E_MEMBERNOTFOUND,
       nullptr,
       "IDispatchTehaiImpl DESTRUCT\r\n",
-      "IDispatchTehaiImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchTehaiImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchTehaiImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d",
   };
   static constexpr DISPID kFirstSlot = 200;

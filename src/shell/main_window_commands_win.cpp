@@ -1,6 +1,6 @@
 // What the main window does on request: its commands, the named commands of the browser host,
 // the external object and the analyzer, the game-start placeholder and the log-folder check.
-#include <cwchar>
+#include <optional>
 
 #include "bridge/code_page_win.h"
 #include "bridge/external_object_win.h"
@@ -48,12 +48,6 @@ const char* TextOrEmpty(WPARAM text) {
   return text != 0 ? reinterpret_cast<const char*>(text) : "";
 }
 
-// A page's log name becomes a file name: one that could leave the month folder is not used.
-bool IsPlainFileName(const wchar_t* name) {
-  return name[0] != L'\0' && std::wcspbrk(name, L"\\/:") == nullptr &&
-         std::wcscmp(name, L".") != 0 && std::wcscmp(name, L"..") != 0;
-}
-
 // The empty file that the analyzer later fills from the server. An existing file is kept.
 void MakePlaceholder(const std::string& log_name) {
   const std::string folder = ResolveLogFolder();
@@ -62,17 +56,6 @@ void MakePlaceholder(const std::string& log_name) {
   ::CreateDirectoryA(LogMonthFolder(folder, log_name).c_str(), nullptr);
   unique_file_handle file(::CreateFileA(LogFilePath(folder, log_name).c_str(), GENERIC_WRITE, 0,
                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// Cut to `limit` bytes without leaving half a double-byte character at the end.
-std::string CutText(const char* text, std::size_t limit) {
-  const char* end = text;
-  while (*end != '\0') {
-    const char* next = ::CharNextA(end);
-    if (static_cast<std::size_t>(next - text) > limit) break;
-    end = next;
-  }
-  return std::string(text, end);
 }
 
 }  // namespace
@@ -170,7 +153,7 @@ LRESULT MainWindow::NavigateCompleteCommand(WPARAM address) {
 }
 
 LRESULT MainWindow::TitleCommand(WPARAM title) {
-  ::SetWindowTextA(window_, CutText(TextOrEmpty(title), kCaptionLimit).c_str());
+  ::SetWindowTextA(window_, CutAnsi(TextOrEmpty(title), kCaptionLimit).c_str());
   return 0;
 }
 
@@ -180,10 +163,11 @@ LRESULT MainWindow::StartGameCommand(WPARAM log_name) {
     tray_.ShowBalloon(kGameStarted);
     return 0;
   }
+  // A page's log name becomes a file name only when it cannot leave the month folder; the
+  // balloon shows it whatever it is.
   const auto* wide = reinterpret_cast<const wchar_t*>(log_name);
-  const std::string name = WideToAnsi(wide);
-  if (IsPlainFileName(wide)) MakePlaceholder(name);
-  tray_.ShowBalloon(kGameRecorded + name);
+  if (const std::optional<std::string> file = PlaceholderFileName(wide)) MakePlaceholder(*file);
+  tray_.ShowBalloon(kGameRecorded + WideToAnsi(wide));
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "net/service_address.h"
 #include "shell/game_mode.h"
 #include "shell/main_window_object_win.h"
+#include "shell/program_end.h"
 #include "shell/settings_win.h"
 #include "shell/toolbar_win.h"
 
@@ -126,6 +127,10 @@ LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM 
       return 0;
     case WM_SETFOCUS:
       ::SetFocus(browser_);
+      return 0;
+    case WM_ENDSESSION:
+      // The session's end ends the process without a quit message or a static destructor.
+      if (wparam) RunProgramEndActions();
       return 0;
     case WM__TRAYICON:
       if (OnTrayIcon(lparam)) return 0;

@@ -71,7 +71,8 @@ void AttachedObjects::Detach(HWND window, AttachableObject* object) {
     FatalMessageBox(window, "DETACH UNKNOWN");
     return;
   }
-  objects_.extract(found);
+  const auto entry = objects_.extract(found);
+  object->Detached();
 }
 
 void AttachedObjects::RunStep(AttachableObject* object) {

@@ -57,6 +57,8 @@ class AttachableObject {
     static_cast<void>(most_ms);
     return true;
   }
+  // The detach has been handled: the object has left the set, whose reference goes next.
+  virtual void Detached() {}
 
  protected:
   ~AttachableObject() = default;

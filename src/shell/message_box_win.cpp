@@ -5,6 +5,8 @@
 #include <mutex>
 #include <utility>
 
+#include "shell/program_end.h"
+
 namespace zuvelo {
 namespace {
 
@@ -61,7 +63,9 @@ void FatalMessageBox(HWND owner, const char* text, const char* caption) {
   call.fatal = true;
   if (ToHook(call)) return;
   ::MessageBoxA(owner, text, caption, MB_OK);
-  // No static destructors: other threads may still be using what they would tear down.
+  // No static destructors: other threads may still be using what they would tear down. What
+  // must not be lost (the cache) is saved by the program-end actions, which lock what they use.
+  RunProgramEndActions();
   ::ExitProcess(EXIT_FAILURE);
 }
 

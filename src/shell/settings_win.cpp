@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "bridge/code_page_win.h"
 #include "net/service_address.h"
 
 namespace zuvelo {
@@ -21,6 +22,18 @@ bool EndsInBackslash(const std::string& path) {
   const char* end = path.c_str() + path.size();
   const char* last = ::CharPrevA(path.c_str(), end);
   return end - last == 1 && *last == '\\';
+}
+
+// A separator byte that is the second byte of a double-byte character is none.
+bool HasSeparator(std::string_view name, UINT code_page) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (::IsDBCSLeadByteEx(code_page, static_cast<BYTE>(name[i]))) {
+      ++i;
+    } else if (name[i] == '\\' || name[i] == '/' || name[i] == ':') {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -115,6 +128,13 @@ std::string LogFilePath(std::string_view log_folder, std::string_view log_name) 
   std::string file(log_name);
   file += kLogExtension;
   return JoinPath(LogMonthFolder(log_folder, log_name), file);
+}
+
+std::optional<std::string> PlaceholderFileName(std::wstring_view log_name, UINT code_page) {
+  std::optional<std::string> name = WideToAnsiExact(log_name, code_page);
+  if (!name || name->empty() || *name == "." || *name == ".." || HasSeparator(*name, code_page))
+    return std::nullopt;
+  return name;
 }
 
 }  // namespace zuvelo

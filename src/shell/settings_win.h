@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,5 +68,10 @@ void WriteScriptSetting(const wchar_t* section, const wchar_t* key, const wchar_
 [[nodiscard]] std::string LogMonthFolderName(std::string_view log_name);
 [[nodiscard]] std::string LogMonthFolder(std::string_view log_folder, std::string_view log_name);
 [[nodiscard]] std::string LogFilePath(std::string_view log_folder, std::string_view log_name);
+// A page's log name as the file name of its placeholder in `code_page`, or none when it could
+// leave its month folder: it must convert exactly (see WideToAnsiExact), and the converted
+// bytes, read as characters of the code page, hold no "\\", "/" or ":" and are not "." or "..".
+[[nodiscard]] std::optional<std::string> PlaceholderFileName(std::wstring_view log_name,
+                                                             UINT code_page = CP_ACP);
 
 }  // namespace zuvelo

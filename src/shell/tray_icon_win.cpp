@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "bridge/code_page_win.h"
+
 namespace zuvelo {
 namespace {
 
@@ -51,7 +53,7 @@ void TrayIcon::Add(HWND owner, HICON icon) {
 void TrayIcon::ShowBalloon(std::string_view text) const {
   NOTIFYICONDATAA data = Data(owner_, NOTIFYICONDATAA_V2_SIZE);
   data.uFlags = NIF_INFO;
-  CopyText(data.szInfo, text);
+  CopyText(data.szInfo, CutAnsi(text, sizeof data.szInfo - 1));
   CopyText(data.szInfoTitle, kTrayTitle);
   data.uTimeout = kBalloonTimeoutMs;
   data.dwInfoFlags = NIIF_INFO;

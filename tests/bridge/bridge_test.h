@@ -28,7 +28,7 @@ class Sample final : public AutomationObject<Sample>, LiveCount {
  public:
   static constexpr ScriptClass kClass = ScriptClass(
       InvokeStyle::kMethods, DISP_E_MEMBERNOTFOUND, "Sample made\r\n", "Sample gone\r\n",
-      "Sample name? %ls\r\n", "Sample member? %d/0x%0X args %d flags %X\r\n", true);
+      "Sample name? %s\r\n", "Sample member? %d/0x%0X args %d flags %X\r\n", true);
   static std::span<const Member<Sample>> Members() {
     static constexpr Member<Sample> members[] = {
         {L"sub", 101, MemberKind::kMethod, &Sample::Sub},
@@ -61,7 +61,7 @@ class Record final : public AutomationObject<Record>, LiveCount {
  public:
   static constexpr ScriptClass kClass =
       ScriptClass(InvokeStyle::kPropertiesOnly, DISP_E_MEMBERNOTFOUND, nullptr, "Record gone\r\n",
-                  "Record name? %ls\r\n", "Record member? %d/0x%0X args %d");
+                  "Record name? %s\r\n", "Record member? %d/0x%0X args %d");
   static std::span<const Member<Record>> Members() {
     static constexpr Member<Record> members[] = {
         {L"score", 102, MemberKind::kProperty, &Record::Score}};
@@ -75,7 +75,7 @@ class Note final : public AutomationObject<Note>, LiveCount {
  public:
   static constexpr ScriptClass kClass =
       ScriptClass(InvokeStyle::kHandOutEverything, DISP_E_UNKNOWNNAME, nullptr, "Note gone\r\n",
-                  "Note name? %ls\r\n", "Note member? %d/0x%0X args %d");
+                  "Note name? %s\r\n", "Note member? %d/0x%0X args %d");
   static std::span<const Member<Note>> Members() {
     static constexpr Member<Note> members[] = {
         {L"write", 101, MemberKind::kMethod, &Note::Write},
@@ -100,7 +100,7 @@ class Worker final : public AutomationObject<Worker>, public AttachableObject, L
  public:
   static constexpr ScriptClass kClass =
       ScriptClass(InvokeStyle::kMethods, DISP_E_MEMBERNOTFOUND, nullptr, nullptr,
-                  "Worker name? %ls\r\n", nullptr);
+                  "Worker name? %s\r\n", nullptr);
   static std::span<const Member<Worker>> Members() {
     static constexpr Member<Worker> members[] = {
         {L"exhaust", 102, MemberKind::kMethod, &Worker::Exhaust},

@@ -260,6 +260,9 @@ TEST_F(BrowserHostTest, OnlyTheServicesPagesAndTheChosenStartPagesGetTheExternal
       {nullptr, "http://mine.example", L"http://mine.example/stats.html", true},
       {nullptr, "http://mine.example", L"http://mine.example.evil/", false},
       {"", "", L"http://evil.example/", false},
+      {nullptr, "file:///C:/pages/stats.html", L"file:///C:/pages/stats.html", true},
+      {"file:///C:/games/", nullptr, L"file:///C:/games/table.html", true},
+      {"file:///C:/games/", nullptr, L"file:///C:/elsewhere.html", false},
   };
   const com_ptr<PageObject> external(new PageObject);
   for (const auto& [game_home, script_home, address, trusted] : cases) {
@@ -334,6 +337,15 @@ TEST(PageTrustTest, APageIsTrustedOnlyUnderATrustedAddressThatNamesAHost) {
       {{}, L"http://a.example/", false},
       {{L"", L"http://b.example/"}, L"http://b.example/x", true},
       {{L"http://a.example/", L"http://b.example/"}, L"http://c.example/", false},
+      // A local page the user stored, and the documents under it; nothing else local.
+      {{L"file:///C:/pages/home.html"}, L"file:///C:/pages/home.html", true},
+      {{L"file:///C:/pages/home.html"}, L"file:///C:/pages/home.html#top", true},
+      {{L"file:///C:/pages/"}, L"file:///C:/pages/stats/year.html", true},
+      {{L"file:///C:/pages/"}, L"file:///C:/other/x.html", false},
+      {{L"file://server/share/"}, L"file://server/share/x.html", true},
+      {{L"http://a.example/"}, L"file:///C:/x.html", false},
+      {{L"file:///"}, L"file:///C:/x.html", false},
+      {{L"file://"}, L"file:///C:/x.html", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(zuvelo::IsTrustedPage(c.page, c.trusted), c.expected)

@@ -34,6 +34,15 @@ bool Is(LPARAM name, const char* wanted) {
   return std::strcmp(reinterpret_cast<const char*>(name), wanted) == 0;
 }
 
+void PumpWaitingThrough(const std::function<void(const MSG&)>& before) {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (before) before(message);
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
 }  // namespace
 
 TestMainWindow::TestMainWindow() {
@@ -67,20 +76,19 @@ std::optional<LRESULT> TestHostWindow::Handle(UINT message, WPARAM, LPARAM lpara
   return reinterpret_cast<LRESULT>(com_ptr<IDispatch>::copy_of(script_.get()).release());
 }
 
-void PumpWaiting() {
-  MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
+void PumpWaiting() { PumpWaitingThrough(nullptr); }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  return PumpUntil(done, nullptr, limit);
+}
+
+bool PumpUntil(const std::function<bool()>& done, const std::function<void(const MSG&)>& before,
+               std::chrono::milliseconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    PumpWaiting();
+    PumpWaitingThrough(before);
   }
   return true;
 }

@@ -70,6 +70,9 @@ class TestHostWindow {
 // Runs this thread's messages until `done` holds; false when `limit` passed first.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds limit = std::chrono::seconds(20));
+// The same, showing each message to `before` just before it is handled.
+bool PumpUntil(const std::function<bool()>& done, const std::function<void(const MSG&)>& before,
+               std::chrono::milliseconds limit = std::chrono::seconds(20));
 // Runs the messages that are waiting now.
 void PumpWaiting();
 

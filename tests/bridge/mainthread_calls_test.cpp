@@ -1,11 +1,13 @@
 // Named commands, attach / step / detach through the stand-in main window and its queue, window
 // procedures that throw, and the fatal message box that ends the program on an internal error.
 #include <atomic>
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 #include <thread>
 
 #include "bridge_test.h"
+#include "shell/program_end.h"
 #include "shell/window_object_win.h"
 
 namespace zuvelo::testing {
@@ -132,7 +134,7 @@ TEST_F(MainThreadCallsTest, NothingAWindowProcedureThrowsLeavesIt) {
                             "WindowProc EXCEPTION no window\r\n"}));
 }
 
-TEST(MessageBoxDeathTest, FatalBoxEndsTheProgramAfterTheUserClosedIt) {
+TEST(MessageBoxDeathTest, FatalBoxEndsTheProgramAfterTheUserClosedItAndTheEndActionsRan) {
   EXPECT_EXIT(
       {
         std::thread([] {  // presses OK on the box once it shows
@@ -147,10 +149,11 @@ TEST(MessageBoxDeathTest, FatalBoxEndsTheProgramAfterTheUserClosedIt) {
           ::ExitProcess(3);  // never saw the box
         })
             .detach();
+        AtProgramEnd([] { std::fputs("the program-end actions ran\n", stderr); });
         FatalMessageBox(nullptr, "DETACH UNKNOWN");
         ::ExitProcess(0);  // not reached
       },
-      ::testing::ExitedWithCode(1), "");
+      ::testing::ExitedWithCode(1), "the program-end actions ran");
 }
 
 }  // namespace

@@ -100,6 +100,8 @@ TEST_F(ScriptObjectTest, LooksNamesUpExactlyAndReportsEachUnknownOne) {
           {New<Sample>, {L"slot", L"Sub"}, {104, -1, 7}, kNotFound, "Sample name? Sub\r\n"},
           {New<Sample>, {}, {7}, S_OK, nullptr},
           {New<Note>, {L"Write"}, {-1, 7}, DISP_E_UNKNOWNNAME, "Note name? Write\r\n"},
+          // In the ANSI code page (1252 here), also past the first character beyond Latin-1.
+          {New<Sample>, {L"caf\u00E9\u20AC!"}, {-1, 7}, kNotFound, "Sample name? caf\xE9\x80!\r\n"},
       };
   for (const auto& [make, names, expected, hr, line] : cases) {
     com_ptr<IDispatch> object = make();

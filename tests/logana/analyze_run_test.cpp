@@ -10,6 +10,7 @@
 
 #include "analyzer_test.h"
 #include "bridge/external_object_win.h"
+#include "logana/cache_file.h"
 #include "logana/logana_cache.h"
 #include "logana/worker_status_win.h"
 #include "net/service_address.h"
@@ -260,6 +261,59 @@ TEST_F(AnalyzeRunTest, AFailingOnEnumCacheEndsOnlyTheCacheEnumeration) {
   ASSERT_NE(failed, statuses.end()) << ::testing::PrintToString(statuses);
   ExpectFailureStatus(*failed, 2, first);
   EXPECT_EQ(statuses.back(), "done");
+}
+
+// Script keeps the analyzer's log info and may read it between steps (from a page's timer,
+// say): it changes only inside a step, on the main thread, never while the worker readies the
+// next log or walks the cache.
+TEST_F(AnalyzeRunTest, TheLogInfoChangesOnlyInsideTheSteps) {
+  const Lines names = WriteGames(3);
+  const std::string cached = LogName("2015070201", "0000c001");
+  ASSERT_EQ(script_.Run(L"var kept = null, last = '';"
+                        L"function keep(info) { kept = info; last = info.filetw; return true; }"),
+            S_OK);
+  const LPARAM self = ToLParam(analyzer_.get());
+  int steps = 0;
+  const auto between = [&](const MSG& message) {
+    if (message.message != WM__MAINTHREAD_CALL || message.lParam != self) return;
+    ++steps;
+    EXPECT_EQ(Text(L"kept ? kept.filetw : ''"), Text(L"last")) << "before step " << steps;
+  };
+  const auto detached = [&] { return main_.attached().size() == 0; };
+  ASSERT_EQ(Attempt(L"ana.analyze(options({OnEnumLog: keep, OnLogBegin: keep}));"), L"ok");
+  ASSERT_TRUE(PumpUntil(detached, between));
+  EXPECT_EQ(steps, 7);  // three offers, three replays, the final step
+  EXPECT_EQ(Text(L"last"), Wide(names[0]));
+
+  LogAnaCache::Instance().Put(std::u16string(cached.begin(), cached.end()), u"1");
+  ASSERT_EQ(Attempt(L"ana.analyze({OnEnumCache: function (key, info) { keep(info); }});"), L"ok");
+  ASSERT_TRUE(PumpUntil(detached, between));
+  EXPECT_EQ(steps, 9);
+  EXPECT_EQ(Text(L"last"), Wide(cached));
+}
+
+// What a run wrote to the cache is in "00.dat" once the run is over, however it ended, so that
+// a crash later loses none of it.
+TEST_F(AnalyzeRunTest, ARunThatChangedTheCacheSavesItWhenItEnds) {
+  const Lines names = WriteGames(2);
+  const auto saved = [] {
+    std::string keys;
+    static_cast<void>(LoadCacheFile("00.dat", [&](const CacheRecord& r) {
+      keys += std::string(r.key.begin(), r.key.end()) + "=" +
+              std::string(r.value.begin(), r.value.end()) + ";";
+    }));
+    return keys;
+  };
+  ASSERT_EQ(script_.Run(L"var store = ana.cache;"
+                        L"function mark(info) { store.set(info.file.substr(23), 'seen'); }"),
+            S_OK);
+  Analyze(L"options({OnLogBegin: mark})");
+  EXPECT_EQ(saved(), "00000001=seen;00000002=seen;");
+  Analyze(L"options({OnLogBegin: function (info) { store.set('failed', 'yes'); throw 1; }})");
+  script_.TakeErrors();
+  EXPECT_EQ(saved(), "00000001=seen;00000002=seen;failed=yes;");
+  EXPECT_EQ(Statuses().back().rfind("ERROR(3)", 0), 0u);
+  EXPECT_TRUE(boxes_.Take().empty());
 }
 
 TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {

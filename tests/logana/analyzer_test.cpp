@@ -345,6 +345,34 @@ TEST_F(AnalyzerTest, ASecondAnalyzeMeetsTheBusyWorkerAndLeavesTheRunAloneToItsSt
   EXPECT_EQ(main_.TakeCommands(), (Commands{Done(), Done(), Done()}));
 }
 
+// The final step forgets the worker, but the main window holds the run until it handles the
+// worker's detach. An analyze in between (from a page's timer, say) finds the analyzer busy;
+// attaching it a second time would end the program.
+TEST_F(AnalyzerTest, AnAnalyzerIsBusyUntilItsDetachHasBeenHandled) {
+  ASSERT_EQ(Attempt(L"ana.analyze({OnAnalyzeEnd: note('end')});"), L"ok");
+  std::wstring between = L"not tried";
+  const LPARAM self = ToLParam(analyzer_.get());
+  ASSERT_TRUE(PumpUntil([&] { return !main_.attached().contains(analyzer_.get()); },
+                        [&](const MSG& message) {
+                          if (message.message != WM__MAINTHREAD_DETACH || message.lParam != self)
+                            return;
+                          EXPECT_EQ(Text(L"calls.join()"), L"end") << "after the final step";
+                          between = Attempt(L"ana.analyze({OnAnalyzeEnd: note('second end')});");
+                        }));
+  EXPECT_EQ(between, ErrorNumber(IDispatchLogAnaImpl::kThreadNotEmpty));
+  const auto boxes = boxes_.Take();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "THREAD IS NOT EMPTY");
+  EXPECT_FALSE(boxes[0].fatal);
+  EXPECT_EQ(StateOf(analyzer_.get()), kIdle);
+  // Once detached, it is free again.
+  ASSERT_EQ(Attempt(L"ana.analyze({OnAnalyzeEnd: note('third end')});"), L"ok");
+  RunToDetach(analyzer_.get());
+  EXPECT_EQ(Text(L"calls.join()"), L"end,third end");
+  EXPECT_TRUE(boxes_.Take().empty());
+  main_.TakeCommands();
+}
+
 TEST_F(AnalyzerTest, ARunEndedWithoutItsFinalStepLeavesTheAnalyzerSpent) {
   {
     RunHold hold(E_FAIL);  // the run's work fails, as a failed callback would end it

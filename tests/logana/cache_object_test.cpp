@@ -6,6 +6,7 @@
 #include <iterator>
 #include <optional>
 
+#include "net/service_address.h"
 #include "page_test.h"
 #include "shell/settings_win.h"
 #include "shell/temp_working_folder.h"
@@ -125,6 +126,37 @@ TEST_F(CacheObjectTest, SettingsKeysReadAnySettingAndWriteOnlyTheScriptsOwn) {
   EXPECT_FALSE(store_->dirty());
   ASSERT_EQ(script_.Run(L"cache.set('!STATUS::SCRIPT_INFO', new Array(1501).join('w'));"), S_OK);
   EXPECT_EQ(Text(L"cache.get('!STATUS::SCRIPT_INFO').length"), L"1023");
+}
+
+// A line break in a settings write would start new lines in config.ini: the page's own key
+// could then set the trusted start pages and the log folder. Nothing of such a write is made.
+TEST_F(CacheObjectTest, SettingsWritesWithLineBreaksOrZerosAreRefusedWhole) {
+  WriteLogPathSetting("C:\\logs");
+  ASSERT_EQ(script_.Run(L"cache.set('!STATUS::SCRIPT_INFO', 'before');"), S_OK);
+  const auto file = [] {
+    std::ifstream in("config.ini", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string before = file();
+  const wchar_t* const writes[] = {
+      LR"('!STATUS::SCRIPT_INFO', 'x\r\nGAME_HOME=http://evil.example/\r\n[LOG]\r\nPATH=C:\\evil')",
+      LR"('!STATUS::SCRIPT_INFO', 'x\nSCRIPT_HOME=http://evil.example/')",
+      LR"('!STATUS::SCRIPT_INFO', 'x\rGAME_HOME=http://evil.example/')",
+      LR"('!STATUS::SCRIPT_INFO', 'x\u0000y')",
+      LR"('!STATUS::SCRIPT_INFO\r\nGAME_HOME=http://evil.example/', 'v')",
+      LR"('!STATUS\n[LOG]::SCRIPT_INFO', 'v')",
+      LR"('!STATUS::SCRIPT_INFO\u0000', 'v')",
+      LR"('!A\r\n', 'v')",
+  };
+  for (const wchar_t* args : writes) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(args)));
+    EXPECT_EQ(Attempt(L"cache.set(" + std::wstring(args) + L");"), ErrorNumber(E_INVALIDARG));
+    EXPECT_EQ(file(), before);
+  }
+  EXPECT_EQ(GameHomeSetting(), GameHomeAddress());
+  EXPECT_EQ(ScriptHomeSetting(), ScriptHomeAddress());
+  EXPECT_EQ(LogPathSetting(), "C:\\logs");
+  EXPECT_EQ(Text(L"cache.get('!STATUS::SCRIPT_INFO')"), L"before");
 }
 
 // The save at the exit cannot replace the folder in the way: the user is told once.

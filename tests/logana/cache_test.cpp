@@ -340,6 +340,44 @@ TEST_F(LogAnaCacheTest, ExitWritesPersistentEntriesInKeyOrderAndTheNextStartRead
   EXPECT_EQ(Gunzip(file_), Layout({}));
 }
 
+// A file that did not load completely (cut short as a crash leaves it, or of another format)
+// is kept once, as "00.dat.bad", before the first save replaces it; a complete one is not.
+TEST_F(LogAnaCacheTest, AFileThatDidNotLoadCompletelyIsKeptOnceBeforeItIsReplaced) {
+  ASSERT_EQ(Save(file_, kSample), CacheSaveFault::kNone);
+  const std::string whole = ReadBytes(file_);
+  const fs::path bad = folder_ / "00.dat.bad";
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool kept;
+  } cases[] = {
+      {"complete", whole, false},
+      {"gzip cut in its trailer", whole.substr(0, whole.size() - 4), true},
+      {"gzip cut in the middle", whole.substr(0, whole.size() / 2), true},
+      {"plain, cut in a record", Layout(kSample).substr(0, 30), true},
+      {"another version", Layout(kSample, 999), true},
+      {"another format", "<html>", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(bad);
+    WriteBytes(file_, c.bytes);
+    LogAnaCache cache(options_);
+    cache.Put(u"new", u"1");
+    ASSERT_TRUE(cache.SaveIfDirty().ok());
+    EXPECT_EQ(fs::exists(bad), c.kept);
+    EXPECT_EQ(c.kept ? ReadBytes(bad) : std::string(), c.kept ? c.bytes : std::string());
+    const Records saved = Load(file_);
+    EXPECT_NE(std::find(saved.begin(), saved.end(), RefRecord{u"new", u"1", u""}), saved.end());
+    // Once: the next save replaces a file this store wrote itself.
+    WriteBytes(bad, "earlier");
+    cache.Put(u"new", u"2");
+    ASSERT_TRUE(cache.SaveIfDirty().ok());
+    EXPECT_EQ(ReadBytes(bad), "earlier");
+    fs::remove(bad);
+  }
+}
+
 // Each step starts from a saved store: only a changed persistent value makes it dirty, and the
 // player text changes only with the value.
 TEST_F(LogAnaCacheTest, PutStoresOnlyChangedValuesAndTheirPlayer) {

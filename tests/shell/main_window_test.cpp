@@ -14,8 +14,11 @@
 #include <tuple>
 
 #include "bridge/atl_host_win.h"
+#include "bridge/code_page_win.h"
 #include "bridge/com_ptr.h"
 #include "browser_double.h"
+#include "logana/cache_file.h"
+#include "logana/cache_object_win.h"
 #include "net/service_address.h"
 #include "shell/game_mode.h"
 #include "shell/main_window_win.h"
@@ -248,6 +251,12 @@ TEST_F(MainWindowTest, GameStartsAndPopupsAreOnlyForTheGamePageAndRecordAPlaceho
       {kGamePage, "STARTGAME", L"..\\..\\..\\esc", {recorded + "..\\..\\..\\esc"}},
       {kGamePage, "STARTGAME", L"201507/../../esc", {recorded + "201507/../../esc"}},
       {kGamePage, "STARTGAME", L"C:esc", {recorded + "C:esc"}},
+      // Separators only after a best-fit conversion to code page 1252.
+      {kGamePage,
+       "STARTGAME",
+       L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cesc",
+       {recorded + "..\\..\\..\\esc"}},
+      {kGamePage, "STARTGAME", L"201507\uFF0F..\uFF0F..\uFF0Fesc", {recorded + "201507/../../esc"}},
       {kScriptPage, "STARTGAME", kLogNameW.c_str(), {refused}},
       {"http://www.zuvelo.example/00/", "STARTGAME", kLogNameW.c_str(), {refused}},
       {kGamePage, "TRAYPOPUP", L"Your turn", {"Your turn"}},
@@ -405,6 +414,23 @@ std::vector<UINT> TakeDelivered(HWND window) {
 }
 
 // Only in a single-line edit that has the focus, and to at most 259 characters.
+// The end of the session ends the process after WM_ENDSESSION, without a quit message or a
+// static destructor: the cache is saved then.
+TEST_F(MainWindowTest, TheEndOfTheSessionSavesTheCache) {
+  ASSERT_NE(Open(true), nullptr);
+  ProcessCacheStore().Put(u"k", u"v");
+  ::SendMessageA(main(), WM_ENDSESSION, FALSE, 0);  // the session goes on
+  EXPECT_FALSE(fs::exists("00.dat"));
+  ::SendMessageA(main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_FALSE(ProcessCacheStore().dirty());
+  std::string saved;
+  static_cast<void>(LoadCacheFile("00.dat", [&](const CacheRecord& r) {
+    saved =
+        std::string(r.key.begin(), r.key.end()) + "=" + std::string(r.value.begin(), r.value.end());
+  }));
+  EXPECT_EQ(saved, "k=v");
+}
+
 TEST_F(MainWindowTest, EnterInTheAddressBoxNavigatesToWhatWasTyped) {
   ASSERT_NE(Open(true), nullptr);
   const HWND address = Child(4005);
@@ -504,6 +530,22 @@ TEST_F(MainWindowTest, RightClicksOnTheFlashGameBecomeALeftClickAtItsCornerUnles
   ::SetKeyboardState(keys);
   EXPECT_EQ(TakeDelivered(full), (std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONUP}));
   EXPECT_TRUE(Trace().empty()) << "with Ctrl the class is not even looked at";
+}
+
+// Captions and balloon texts are cut to their byte limits between characters: in code page 932
+// a lead byte left at the end would swallow the terminator's meaning.
+TEST(AnsiCutTest, TextsAreCutBetweenCharactersOfTheirCodePage) {
+  const std::string wide_char = "\x94\x76";  // one character in Shift-JIS, two in code page 1252
+  const std::tuple<UINT, std::string, std::size_t, std::string> cases[] = {
+      {932, std::string(254, 'a') + wide_char, 255, std::string(254, 'a')},
+      {932, std::string(253, 'a') + wide_char, 255, std::string(253, 'a') + wide_char},
+      {932, "\xB1\xB2" + wide_char, 3, "\xB1\xB2"},  // half-width kana are single bytes
+      {932, "ab", 5, "ab"},
+      {1252, std::string(254, 'a') + wide_char, 255, std::string(254, 'a') + "\x94"},
+  };
+  for (const auto& [code_page, text, limit, cut] : cases) {
+    EXPECT_EQ(CutAnsi(text, limit, code_page), cut) << code_page << " " << text.size();
+  }
 }
 
 // The program file's name without folder and extension, case kept, and the very same folder.

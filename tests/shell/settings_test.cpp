@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "net/service_address.h"
@@ -103,6 +104,45 @@ TEST(LogLayout, LogsLieInMonthFoldersUnderLog) {
   // In a double-byte code page 0x5C can be the second byte of a character: no separator.
   const std::string folder = "C:\\\x95\x5C";
   EXPECT_EQ(LogRootFolder(folder), folder + (::IsDBCSLeadByte(0x95) ? "\\log" : "log"));
+}
+
+// A page's log name becomes a file name only when it converts exactly and, as converted, cannot
+// leave its month folder. Best fit would turn full-width signs into separators (code page 1252)
+// and the yen sign into a backslash (932); in 932 a backslash byte may also be the second byte
+// of a character, which is no separator.
+TEST(LogLayout, PlaceholderNamesConvertExactlyAndStayInTheirFolder) {
+  const std::wstring log = L"2015070112gm-0009-0000-0123abcd&tw=0";
+  const std::string ansi(log.begin(), log.end());
+  const struct {
+    UINT code_page;
+    std::wstring name;
+    std::optional<std::string> file;
+  } cases[] = {
+      {1252, log, ansi},
+      {1252, L"caf\u00E9", "caf\xE9"},
+      {1252, L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cesc", std::nullopt},
+      {1252, L"201507\uFF0F..\uFF0Fesc", std::nullopt},
+      {1252, L"C\uFF1Aesc", std::nullopt},
+      {1252, L"\uFF0E\uFF0E", std::nullopt},
+      {1252, L"\u724C", std::nullopt},  // no such character: a default one would stand in
+      {1252, L"a\\b", std::nullopt},
+      {1252, L"a/b", std::nullopt},
+      {1252, L"C:b", std::nullopt},
+      {1252, L"..", std::nullopt},
+      {1252, L".", std::nullopt},
+      {1252, L"", std::nullopt},
+      {932, log, ansi},
+      {932, L"\u00A5..\u00A5esc", std::nullopt},
+      {932, L"..\\esc", std::nullopt},
+      {932, L"\u8868\u8868", "\x95\x5C\x95\x5C"},
+      {932, L"\uFF3C\uFF0F\uFF0E\uFF1A", "\x81\x5F\x81\x5E\x81\x44\x81\x46"},
+      {932, L"\u724C\u8B5C", "\x94\x76\x95\x88"},
+      {932, L"\u00E9", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.code_page << " " << ::testing::PrintToString(c.name));
+    EXPECT_EQ(PlaceholderFileName(c.name, c.code_page), c.file);
+  }
 }
 
 }  // namespace

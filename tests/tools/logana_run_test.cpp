@@ -123,6 +123,29 @@ TEST(LoganaRun, ExitCodesAndMessages) {
   }
 }
 
+// A run that does not end within its wind-down after a box is given up on: the process ends
+// at once, but the cache the script changed is saved first.
+TEST(LoganaRun, GivingUpOnARunStillSavesTheCache) {
+  const zuvelo::testing::TempWorkingFolder folder;
+  WriteGames(1, 1);
+  const Result gave_up =
+      RunTool({"--work", "work", "--logs", "logs",
+               Script("var a = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"
+                      "a.cache.set('kept', 'yes');"
+                      "var o = {OnEnumLog: function () {"  // outlasts the wind-down
+                      "  for (var t = new Date().getTime(); new Date().getTime() - t < 7000;) {}"
+                      "}};"
+                      "a.analyze(o);"
+                      "try { a.analyze(o); } catch (e) {}")});
+  EXPECT_EQ(gave_up.code, 3);
+  EXPECT_NE(gave_up.err.find("giving up"), std::string::npos) << gave_up.err;
+  const Result read = RunTool(
+      {"--work", "work",
+       Script("host.print(external.mjCommand('CREATEINSTANCE::LOGANA1.0').cache.get('kept'));")});
+  EXPECT_EQ(read.code, 0) << read.err;
+  EXPECT_EQ(read.out, "yes\r\n");
+}
+
 // Figures per player name, as the scripts' TSV gives them (a header, then the name first).
 using Table = std::map<std::string, std::vector<long>>;
 

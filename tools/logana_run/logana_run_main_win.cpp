@@ -22,6 +22,7 @@
 #include "runner_options.h"
 #include "shell/catch_all.h"
 #include "shell/message_box_win.h"
+#include "shell/program_end.h"
 #include "shell/settings_win.h"
 #include "shell/use_wsock32.h"
 
@@ -132,9 +133,11 @@ int Run::Execute(const std::wstring& script) {
   std::fputs(progress_.Finish().c_str(), stderr);
   std::fflush(stdout);
   if (windows_.attached_count() > 0) {
-    // A worker that did not end after a box cannot be waited for safely.
+    // A worker that did not end after a box cannot be waited for safely; what the script
+    // changed in the cache is saved all the same.
     std::fprintf(stderr, "logana-run: the analysis did not end; giving up\n");
     std::fflush(stderr);
+    RunProgramEndActions();
     ::ExitProcess(kMessageBox);
   }
   // A box or an error status explains more than the script error that often follows it.

@@ -19,7 +19,7 @@ class IDispatchRunHostImpl final : public AutomationObject<IDispatchRunHostImpl>
       DISP_E_UNKNOWNNAME,
       nullptr,
       nullptr,
-      "IDispatchRunHostImpl GetIDsOfNames UNKNOWN %ls\r\n",
+      "IDispatchRunHostImpl GetIDsOfNames UNKNOWN %s\r\n",
       "IDispatchRunHostImpl UNKNOWN Invoke dispid=%d/0x%0X cArg=%d\r\n",
   };
   static std::span<const Member<IDispatchRunHostImpl>> Members();
