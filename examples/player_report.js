@@ -1,47 +1,117 @@
-// Per-player report over every log of the log folder: a table on standard output and a
-// self-contained HTML page with charts. Each log's figures are kept in the analysis cache, so
-// a second run over the same folder replays only the logs added since.
-// Usage: logana-run [options] player_report.js [HTML-FILE [TSV-FILE]]
+// Per-player report over every log of the log folder, one section per game kind: three- and
+// four-player games apart, and within each the rule set (east-only or east-south, red fives or
+// not, fast or normal). A table on standard output and a self-contained HTML page with SVG
+// charts. `--player NAME` puts that player's sections and trend charts first and is remembered
+// for later runs (`--player ""` forgets it). Each log's figures are kept in the analysis cache,
+// so a second run over the same folder replays only the logs added since.
+// Usage: logana-run [options] player_report.js [--player NAME] [HTML-FILE [TSV-FILE]]
 // JScript 3 (ES3): no JSON, no forEach, no Object.keys.
 
-var htmlPath = host.argCount > 0 ? host.arg(0) : "player_report.html";
-var tsvPath = host.argCount > 1 ? host.arg(1) : "";
+var argv = [], chosen = null;
+for (var a = 0; a < host.argCount; a++) {
+  if (host.arg(a) == "--player" && a + 1 < host.argCount) chosen = host.arg(++a);
+  else argv.push(host.arg(a));
+}
+var htmlPath = argv.length > 0 ? argv[0] : "player_report.html";
+var tsvPath = argv.length > 1 ? argv[1] : "";
 
-var stats = {};      // player name -> counters over all logs, as objects; made by report()
-var totals = {};     // "$" + player name -> counters in kFields order (no name meets "toString")
-var order = [];      // names in first-seen order
-var seats = [];      // the four player objects of the current log
-var present = [];    // seat has a player
-var logStats = [];   // per seat, the counters of the current log
-var logName = "";
-var round = null;    // per-seat flags of the current hand
+// ---- one log's figures ---------------------------------------------------------------------
 
-var kFields = ["games", "placeSum", "rounds", "reach", "tsumo", "ron", "dealIn", "called",
-               "syantenSum", "ready", "readyFuriten", "draws", "drawReady"];
+// Per seat and log, in this order (the cache value keeps them so): placing, final score in
+// points, rounds, riichi, wins by self-draw and on discard, deal-ins, rounds with a call, sum of
+// the dealt hands' shanten, rounds ready, ready in furiten, exhaustive draws, ready at them,
+// points won, points dealt in, riichi wins. Then the yaku numbers of the seat's wins.
+var kLogFields = 16;
+var L_PLACE = 0, L_SCORE = 1, L_ROUNDS = 2, L_REACH = 3, L_TSUMO = 4, L_RON = 5, L_DEALIN = 6,
+    L_CALLED = 7, L_SYANTEN = 8, L_READY = 9, L_FURITEN = 10, L_DRAWS = 11, L_DRAWREADY = 12,
+    L_WINPTS = 13, L_DEALINPTS = 14, L_RIICHIWINS = 15;
+var kYakuCount = 55, kDoraFirst = 52;
 
-// Each log's counters go into the analysis cache under the log's name, so that the next run
-// replays only the logs it has not seen: "report1|", then per player the name and the
-// counters in kFields order, all joined by tabs; "%" and tab in names are percent-encoded.
-// A value of another form is not ours, and that log is replayed again. A second run spends
-// nearly all its time reading these back, so that is kept to one test, one split and sums.
-var kTag = "report1|";
-var kValue = /^[^\t]*(\t-?\d+){13}(\t[^\t]*(\t-?\d+){13})*$/;
+var seats = [], present = [], logStats = [], logYaku = [], round = [];
+var logName = "", logKind = null, logMonth = "";
+
+function forPresent(fn) {
+  for (var s = 0; s < 4; s++) if (present[s]) fn(s, logStats[s]);
+}
+
+// Yaku numbers of a win, once each; dora, under-dora and red fives once per dora. Numbers and
+// counts outside what a log can hold are left out.
+function addYaku(list, yaku, yakuman) {
+  for (var i = 0; i + 1 < yaku.length; i += 2) {
+    var id = yaku[i], han = yaku[i + 1];
+    if (!(id >= 0 && id < kYakuCount && id % 1 == 0)) continue;
+    if (id < kDoraFirst) list.push(id);
+    else for (var h = 0; h < han && h < 40; h++) list.push(id);
+  }
+  for (var j = 0; j < yakuman.length; j++) {
+    if (yakuman[j] >= 0 && yakuman[j] < kDoraFirst && yakuman[j] % 1 == 0) list.push(yakuman[j]);
+  }
+}
+
+// ---- groups: a player in a game kind -------------------------------------------------------
+
+// Totals of a group: games, placings 1st..4th, placing sum, final score sum, busts, then the
+// log fields from L_ROUNDS on. Yaku counts and months are made when first needed: a user's
+// logs hold thousands of opponents with a game or two each.
+var T_GAMES = 0, T_PLACESUM = 5, T_SCORE = 6, T_BUSTS = 7, kTotalFields = 22;
+function T(logField) { return logField + 6; }
+
+var groups = {};     // "$" + kind key + "\t" + name -> group
+var groupList = [];
+var kinds = {};      // "$" + kind key -> kind
+var kindList = [];
+
+// Game type bits of the rule set.
+var kThree = 0x10, kEastSouth = 0x08, kNoRed = 0x02, kFast = 0x40;
+var kRuleBits = kThree | kEastSouth | kNoRed | kFast;
+
+function kindOf(gameType) {
+  var key = gameType & kRuleBits, kind = kinds["$" + key];
+  if (!kind) {
+    kind = kinds["$" + key] = {
+      key: key,
+      players: key & kThree ? 3 : 4,
+      label: (key & kThree ? "3-player" : "4-player") +
+          (key & kEastSouth ? ", east-south" : ", east-only") +
+          (key & kNoRed ? ", no red fives" : ", red fives") + (key & kFast ? ", fast" : ", normal"),
+      games: 0
+    };
+    kindList.push(kind);
+  }
+  return kind;
+}
+
+function groupOf(kind, name) {
+  var id = "$" + kind.key + "\t" + name, g = groups[id];
+  if (!g) {
+    g = groups[id] = { name: name, kind: kind, t: [], yaku: null, months: null, monthList: [] };
+    for (var k = 0; k < kTotalFields; k++) g.t[k] = 0;
+    groupList.push(g);
+  }
+  return g;
+}
+
+var kMonth = /^\d{6}/;
+function monthOf(name) { return kMonth.test(name) ? name.substring(0, 6) : ""; }
+
+// ---- the cache -----------------------------------------------------------------------------
+
+// Each log's figures go into the analysis cache under the log's name: "report2|", then per
+// player the name, the log fields and the yaku numbers joined by ",", all joined by tabs; "%"
+// and tab in names are percent-encoded. Values of another form, the previous "report1|" one
+// included, are not ours: that log is replayed. Every log, replayed or not, is added to the
+// totals from this text, so a cached run gives what a fresh one gives.
+var kTag = "report2|";
+var kPlayerKey = "player_report.player";
+var kStride = kLogFields + 2;
+var kValue = new RegExp("^" + playerPattern() + "(\\t" + playerPattern() + "){0,3}$");
 var cache = null;
 var fresh = 0, cached = 0;
 
-function newCounters() {
-  var c = {};
-  for (var k = 0; k < kFields.length; k++) c[kFields[k]] = 0;
-  return c;
-}
-
-function totalsOf(name) {
-  var t = totals["$" + name];
-  if (!t) {
-    t = totals["$" + name] = [0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0];
-    order.push(name);
-  }
-  return t;
+function playerPattern() {
+  var id = "([1-4]?\\d|5[0-4])";
+  return "([^\\t%]|%(25|09))*\\t[1-4](\\t-?\\d+){" + (kLogFields - 1) + "}\\t(" + id + "(," + id +
+         ")*)?";
 }
 
 // The expressions are made once: the engine keeps each one a literal makes on every call
@@ -56,32 +126,65 @@ function encodeLog() {
   var fields = [];
   forPresent(function (s, c) {
     fields.push(escapeName(seats[s].un));
-    for (var k = 0; k < kFields.length; k++) fields.push(c[kFields[k]]);
+    for (var k = 0; k < kLogFields; k++) fields.push(c[k]);
+    fields.push(logYaku[s].join(","));
   });
   return kTag + fields.join("\t");
 }
 
-// Adds a cached log's counters; false, adding nothing, when the value is not one of ours.
-function mergeCached(value) {
+// Adds a log's value to the totals; false, adding nothing, when the value is not one of ours.
+function mergeValue(kind, month, value) {
   var body = value.substring(kTag.length);
   if (!kValue.test(body)) return false;
   var f = body.split("\t");
-  for (var i = 0; i < f.length; i += 14) {
-    var t = totalsOf(f[i].indexOf("%") >= 0 ? decodeURIComponent(f[i]) : f[i]);
-    for (var k = 0; k < 13; k++) t[k] += +f[i + 1 + k];
-  }
+  kind.games++;
+  for (var i = 0; i < f.length; i += kStride) addPlayer(kind, month, f, i);
   return true;
 }
 
-function forPresent(fn) {
-  for (var s = 0; s < 4; s++) if (present[s]) fn(s, logStats[s]);
+function addPlayer(kind, month, f, i) {
+  var g = groupOf(kind, f[i].indexOf("%") >= 0 ? decodeURIComponent(f[i]) : f[i]), t = g.t;
+  var place = +f[i + 1], score = +f[i + 2];
+  t[T_GAMES]++;
+  t[place]++;
+  t[T_PLACESUM] += place;
+  t[T_SCORE] += score;
+  if (score < 0) t[T_BUSTS]++;
+  for (var k = L_ROUNDS; k < kLogFields; k++) t[k + 6] += +f[i + 1 + k];
+  var y = f[i + kStride - 1];
+  if (y != "") {
+    if (!g.yaku) g.yaku = zeros(kYakuCount);
+    var ids = y.split(",");
+    for (var j = 0; j < ids.length; j++) g.yaku[+ids[j]]++;
+  }
+  if (month == "") return;
+  if (!g.months) g.months = {};
+  var m = g.months["$" + month];
+  if (!m) {
+    m = g.months["$" + month] = [0, 0, 0, 0, 0];  // games, placing sum, rounds, wins, deal-ins
+    g.monthList.push(month);
+  }
+  m[0]++;
+  m[1] += place;
+  m[2] += +f[i + 1 + L_ROUNDS];
+  m[3] += +f[i + 1 + L_TSUMO] + +f[i + 1 + L_RON];
+  m[4] += +f[i + 1 + L_DEALIN];
 }
+
+function zeros(n) {
+  var z = [];
+  for (var i = 0; i < n; i++) z[i] = 0;
+  return z;
+}
+
+// ---- the replay ----------------------------------------------------------------------------
 
 var options = {
   Array: Array,
   OnEnumLog: function (info) {
     var value = cache.get(info.filetw);
-    if (value != null && value.indexOf(kTag) == 0 && mergeCached(value)) {
+    if (value != null && value.indexOf(kTag) == 0 &&
+        mergeValue(kindOf(info.wGameType), monthOf(info.filetw), value)) {
       cached++;
       return false;
     }
@@ -89,25 +192,23 @@ var options = {
   },
   OnLogBegin: function (info, players) {
     logName = info.filetw;
-    seats = [];
-    present = [];
-    logStats = [];
+    logKind = kindOf(info.wGameType);
+    logMonth = monthOf(logName);
     for (var s = 0; s < 4; s++) {
       seats[s] = players[s];
       present[s] = players[s].un != "";
-      logStats[s] = newCounters();
+      logStats[s] = zeros(kLogFields);
+      logYaku[s] = [];
     }
-    forPresent(function (s, st) { st.games++; });
   },
   OnSceneBegin: function () {
-    round = [];
     forPresent(function (s, st) {
-      st.rounds++;
-      st.syantenSum += seats[s].tehai.syanten();
-      round[s] = { called: false, ready: false, furiten: false };
+      st[L_ROUNDS]++;
+      st[L_SYANTEN] += seats[s].tehai.syanten();
+      round[s] = { called: false, ready: false, furiten: false, reach: false };
     });
   },
-  OnDahai: function (who, hai) {
+  OnDahai: function (who) {
     if (!present[who]) return;
     var hand = seats[who].tehai;
     if (hand.syanten() == 0) {
@@ -118,27 +219,38 @@ var options = {
   OnNaki: function (who, m, type) {
     if (present[who] && (type == 0 || type == 1 || type == 5)) round[who].called = true;
   },
-  OnReach: function (who) { logStats[who].reach++; },
-  OnAgari: function (who, t0, t1, t2, yaku, yakuman, ura, sc, pao, from) {
-    if (who == from) logStats[who].tsumo++;
-    else {
-      logStats[who].ron++;
-      logStats[from].dealIn++;
+  OnReach: function (who) {
+    if (!present[who]) return;
+    logStats[who][L_REACH]++;
+    round[who].reach = true;
+  },
+  OnAgari: function (who, t0, points, t2, yaku, yakuman, ura, sc, pao, from) {
+    if (!present[who]) return;
+    var st = logStats[who];
+    points = points > 0 && points < 1e7 ? Math.floor(points) : 0;
+    st[L_WINPTS] += points;
+    if (round[who].reach) st[L_RIICHIWINS]++;
+    addYaku(logYaku[who], yaku, yakuman);
+    if (who == from || !present[from]) {
+      st[L_TSUMO]++;
+      return;
     }
+    st[L_RON]++;
+    logStats[from][L_DEALIN]++;
+    logStats[from][L_DEALINPTS] += points;
   },
   OnRyuukyoku: function (type) {
     if (type != "" && type != "nm") return;
     forPresent(function (s, st) {
-      st.draws++;
-      var hand = seats[s].tehai;
-      if (hand.syanten() <= 0) st.drawReady++;
+      st[L_DRAWS]++;
+      if (seats[s].tehai.syanten() <= 0) st[L_DRAWREADY]++;
     });
   },
   OnSceneEnd: function () {
     forPresent(function (s, st) {
-      if (round[s].called) st.called++;
-      if (round[s].ready) st.ready++;
-      if (round[s].furiten) st.readyFuriten++;
+      if (round[s].called) st[L_CALLED]++;
+      if (round[s].ready) st[L_READY]++;
+      if (round[s].furiten) st[L_FURITEN]++;
     });
   },
   OnLogEnd: function (owari) {
@@ -150,18 +262,124 @@ var options = {
         var mine = owari[s * stride], theirs = owari[o * stride];
         if (theirs > mine || (theirs == mine && o < s)) place++;
       }
-      st.placeSum += place;
-      var t = totalsOf(seats[s].un);
-      for (var k = 0; k < kFields.length; k++) t[k] += st[kFields[k]];
+      st[L_PLACE] = place;
+      st[L_SCORE] = Math.round(owari[s * stride] * 100);
     });
-    cache.set(logName, encodeLog(), "");
+    var value = encodeLog();
+    cache.set(logName, value, "");
+    mergeValue(logKind, logMonth, value);
     fresh++;
   },
   OnAnalyzeEnd: function () { report(); }
 };
 
+// ---- figures -------------------------------------------------------------------------------
+
+function field(i) { return function (t) { return t[i]; }; }
+function wins(t) { return t[T(L_TSUMO)] + t[T(L_RON)]; }
+var games = field(T_GAMES), rounds = field(T(L_ROUNDS));
+
+// Each figure: its name, numerator, denominator (none for a plain count) and how it is shown.
+var kFigures = [
+  ["games", games, null, "count"],
+  ["1st", field(1), games, "pct"],
+  ["2nd", field(2), games, "pct"],
+  ["3rd", field(3), games, "pct"],
+  ["4th", field(4), games, "pct"],
+  ["avg rank", field(T_PLACESUM), games, "avg2"],
+  ["avg score", field(T_SCORE), games, "avg0"],
+  ["busted", field(T_BUSTS), games, "count"],
+  ["rounds", rounds, null, "count"],
+  ["win", wins, rounds, "pct"],
+  ["tsumo", field(T(L_TSUMO)), rounds, "pct"],
+  ["ron", field(T(L_RON)), rounds, "pct"],
+  ["win pts", field(T(L_WINPTS)), wins, "avg0"],
+  ["deal-in", field(T(L_DEALIN)), rounds, "pct"],
+  ["deal-in pts", field(T(L_DEALINPTS)), field(T(L_DEALIN)), "avg0"],
+  ["riichi", field(T(L_REACH)), rounds, "pct"],
+  ["riichi win", field(T(L_RIICHIWINS)), field(T(L_REACH)), "pct"],
+  ["call", field(T(L_CALLED)), rounds, "pct"],
+  ["draw ready", field(T(L_DRAWREADY)), field(T(L_DRAWS)), "pct"],
+  ["deal shanten", field(T(L_SYANTEN)), rounds, "avg2"],
+  ["ready furiten", field(T(L_FURITEN)), field(T(L_READY)), "pct"]
+];
+var kFigureIndex = {};
+for (var fi = 0; fi < kFigures.length; fi++) kFigureIndex[kFigures[fi][0]] = fi;
+
+// The tables, by figure name; "4th" is left out for three-player kinds.
+var kTables = [
+  ["results", ["games", "1st", "2nd", "3rd", "4th", "avg rank", "avg score", "busted"]],
+  ["wins and deal-ins", ["games", "rounds", "win", "tsumo", "ron", "win pts", "deal-in",
+                         "deal-in pts"]],
+  ["riichi, calls, hands", ["games", "rounds", "riichi", "riichi win", "call", "draw ready",
+                            "deal shanten", "ready furiten"]]
+];
+
+var kYakuNames = [
+  "門前清自摸和", "立直", "一発", "槍槓", "嶺上開花", "海底摸月", "河底撈魚", "平和", "断幺九",
+  "一盃口", "自風 東", "自風 南", "自風 西", "自風 北", "場風 東", "場風 南", "場風 西",
+  "場風 北", "役牌 白", "役牌 發", "役牌 中", "両立直", "七対子", "混全帯幺九", "一気通貫",
+  "三色同順", "三色同刻", "三槓子", "対々和", "三暗刻", "小三元", "混老頭", "二盃口",
+  "純全帯幺九", "混一色", "清一色", "人和", "天和", "地和", "大三元", "四暗刻", "四暗刻単騎",
+  "字一色", "緑一色", "清老頭", "九蓮宝燈", "純正九蓮宝燈", "国士無双", "国士無双１３面",
+  "大四喜", "小四喜", "四槓子", "ドラ", "裏ドラ", "赤ドラ"
+];
+
 function ratio(a, b) { return b == 0 ? 0 : a / b; }
-function pct(a, b) { return (100 * ratio(a, b)).toFixed(1) + "%"; }
+
+function shown(figure, t) {
+  var n = figure[1](t), d = figure[2] ? figure[2](t) : 1;
+  if (figure[3] == "count") return "" + n;
+  if (d == 0) return "-";
+  if (figure[3] == "pct") return (100 * n / d).toFixed(1) + "%";
+  return figure[3] == "avg2" ? (n / d).toFixed(2) : "" + Math.round(n / d);
+}
+
+function figureNames(kind, names) {
+  var out = [];
+  for (var i = 0; i < names.length; i++) {
+    if (names[i] != "4th" || kind.players == 4) out.push(names[i]);
+  }
+  return out;
+}
+
+// Yaku of a group that occurred, most frequent first, dora last.
+function yakuRows(g) {
+  var rows = [], dora = [];
+  for (var id = 0; g.yaku && id < kYakuCount; id++) {
+    if (g.yaku[id] > 0) (id < kDoraFirst ? rows : dora).push(id);
+  }
+  rows.sort(function (a, b) { return g.yaku[b] - g.yaku[a] || a - b; });
+  return rows.concat(dora);
+}
+
+function sortedMonths(g) {
+  var months = g.monthList.slice(0);
+  months.sort();
+  return months;
+}
+
+// ---- ordering ------------------------------------------------------------------------------
+
+function byGames(a, b) {
+  return b.t[T_GAMES] - a.t[T_GAMES] || (a.name < b.name ? -1 : a.name > b.name ? 1 : 0);
+}
+
+function orderedKinds() {
+  var list = kindList.slice(0);
+  list.sort(function (a, b) { return b.players - a.players || b.games - a.games || a.key - b.key; });
+  return list;
+}
+
+function groupsOfKind(kind) {
+  var list = [];
+  for (var i = 0; i < groupList.length; i++) if (groupList[i].kind == kind) list.push(groupList[i]);
+  list.sort(byGames);
+  return list;
+}
+
+// ---- the terminal table --------------------------------------------------------------------
+
 // Columns a text takes in a terminal: East Asian wide and full-width characters take two.
 function columnsOf(text) {
   var n = 0;
@@ -181,109 +399,318 @@ function pad(text, width, right) {
   return text;
 }
 
-var columns = [
-  ["games", function (st) { return st.games; }],
-  ["avg place", function (st) { return ratio(st.placeSum, st.games).toFixed(2); }],
-  ["riichi", function (st) { return pct(st.reach, st.rounds); }],
-  ["tsumo win", function (st) { return pct(st.tsumo, st.rounds); }],
-  ["ron win", function (st) { return pct(st.ron, st.rounds); }],
-  ["deal-in", function (st) { return pct(st.dealIn, st.rounds); }],
-  ["call", function (st) { return pct(st.called, st.rounds); }],
-  ["deal shanten", function (st) { return ratio(st.syantenSum, st.rounds).toFixed(2); }],
-  ["ready furiten", function (st) { return pct(st.readyFuriten, st.ready); }],
-  ["draw ready", function (st) { return pct(st.drawReady, st.draws); }]
-];
-
-function sortedNames() {
-  var names = order.slice(0);
-  names.sort(function (a, b) { return stats[b].games - stats[a].games || (a < b ? -1 : 1); });
-  return names;
+// A name cut to fit its column, so that long names do not push the figures out of line.
+function fit(name, width) {
+  if (columnsOf(name) <= width) return name;
+  while (columnsOf(name) > width - 1) name = name.substring(0, name.length - 1);
+  return name + "~";
 }
 
-function printTable(names) {
-  var head = pad("player", 16, true);
-  for (var c = 0; c < columns.length; c++) head += pad(columns[c][0], 14);
-  host.print(head);
-  for (var i = 0; i < names.length; i++) {
-    var line = pad(names[i], 16, true);
-    for (var c2 = 0; c2 < columns.length; c2++) line += pad(columns[c2][1](stats[names[i]]), 14);
-    host.print(line);
-  }
-}
+function columnWidth(name) { return Math.max(10, name.length + 2); }
 
-function escapeHtml(text) {
-  return ("" + text).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;")
-      .replace(/"/g, "&quot;");
-}
-
-// A horizontal bar chart: one bar per player, values as fractions of `max`.
-function barChart(title, names, value, max, label) {
-  var rowH = 22, left = 140, width = 360;
-  var svg = '<h2>' + escapeHtml(title) + '</h2><svg xmlns="http://www.w3.org/2000/svg" width="' +
-      (left + width + 80) + '" height="' + (names.length * rowH + 10) + '">';
-  for (var i = 0; i < names.length; i++) {
-    var v = value(stats[names[i]]), y = i * rowH + 5;
-    var w = max == 0 ? 0 : Math.round(width * Math.min(v / max, 1));
-    svg += '<text x="' + (left - 6) + '" y="' + (y + 15) + '" text-anchor="end" font-size="13">' +
-        escapeHtml(names[i]) + '</text><rect x="' + left + '" y="' + y + '" width="' + w +
-        '" height="' + (rowH - 6) + '" fill="#3a7bd5"/><text x="' + (left + w + 6) + '" y="' +
-        (y + 15) + '" font-size="12">' + escapeHtml(label(v)) + '</text>';
-  }
-  return svg + '</svg>';
-}
-
-function html(names) {
-  var out = '<!DOCTYPE html><html><head><meta charset="utf-8"><title>Player report</title>' +
-      '<style>body{font-family:sans-serif;margin:2em}table{border-collapse:collapse}' +
-      'td,th{border:1px solid #bbb;padding:3px 8px;text-align:right}' +
-      'td:first-child{text-align:left}</style></head><body><h1>Player report</h1>';
-  out += '<table><tr><th>player</th>';
-  for (var c = 0; c < columns.length; c++) out += '<th>' + escapeHtml(columns[c][0]) + '</th>';
-  out += '</tr>';
-  for (var i = 0; i < names.length; i++) {
-    out += '<tr><td>' + escapeHtml(names[i]) + '</td>';
-    for (var c2 = 0; c2 < columns.length; c2++) {
-      out += '<td>' + escapeHtml(columns[c2][1](stats[names[i]])) + '</td>';
+function printTables(kind, list) {
+  for (var k = 0; k < kTables.length; k++) {
+    var names = figureNames(kind, kTables[k][1]);
+    var head = pad("player", 18, true);
+    for (var c = 0; c < names.length; c++) head += pad(names[c], columnWidth(names[c]));
+    host.print(head);
+    for (var i = 0; i < list.length; i++) {
+      var line = pad(fit(list[i].name, 17), 18, true);
+      for (var c2 = 0; c2 < names.length; c2++) {
+        line += pad(shown(kFigures[kFigureIndex[names[c2]]], list[i].t), columnWidth(names[c2]));
+      }
+      host.print(line);
     }
-    out += '</tr>';
+    host.print("");
   }
-  out += '</table>';
-  function share(a, b) { return function (st) { return ratio(st[a], st[b]); }; }
-  function asPct(v) { return (100 * v).toFixed(1) + "%"; }
-  out += barChart("Average placement", names, function (st) { return ratio(st.placeSum, st.games); },
-                  4, function (v) { return v.toFixed(2); });
-  out += barChart("Riichi rate", names, share("reach", "rounds"), 0.5, asPct);
-  out += barChart("Win rate (self-draw + discard)", names,
-                  function (st) { return ratio(st.tsumo + st.ron, st.rounds); }, 0.5, asPct);
-  out += barChart("Deal-in rate", names, share("dealIn", "rounds"), 0.5, asPct);
-  out += barChart("Call rate", names, share("called", "rounds"), 1, asPct);
-  out += barChart("Ready at exhaustive draw", names, share("drawReady", "draws"), 1, asPct);
-  return out + '</body></html>\n';
 }
 
-function tsv(names) {
-  var out = "player\t" + kFields.join("\t") + "\n";
-  for (var i = 0; i < names.length; i++) {
-    var row = [names[i]];
-    for (var k = 0; k < kFields.length; k++) row.push(stats[names[i]][kFields[k]]);
-    out += row.join("\t") + "\n";
+function printPlayer(g) {
+  host.print("== " + g.name + ": " + g.kind.label + " ==");
+  printTables(g.kind, [g]);
+  var w = wins(g.t), rows = yakuRows(g);
+  if (rows.length > 0) host.print("yaku: share of " + w + (w == 1 ? " win" : " wins") + " (dora: per win)");
+  for (var i = 0; i < rows.length; i++) {
+    var n = g.yaku[rows[i]];
+    host.print("  " + pad(kYakuNames[rows[i]], 16, true) + pad(rows[i] < kDoraFirst ?
+               (100 * n / w).toFixed(1) + "%" : (n / w).toFixed(2), 8) + pad(n, 6));
+  }
+  var months = sortedMonths(g);
+  host.print(pad("month", 8, true) + pad("games", 7) + pad("avg rank", 10) + pad("win", 8) +
+             pad("deal-in", 9));
+  for (var j = 0; j < months.length; j++) {
+    var m = g.months["$" + months[j]];
+    host.print(pad(months[j], 8, true) + pad(m[0], 7) + pad(ratio(m[1], m[0]).toFixed(2), 10) +
+               pad((100 * ratio(m[3], m[2])).toFixed(1) + "%", 8) +
+               pad((100 * ratio(m[4], m[2])).toFixed(1) + "%", 9));
+  }
+  host.print("");
+}
+
+function printReport(focus, kindsInOrder) {
+  for (var f = 0; f < focus.length; f++) printPlayer(focus[f]);
+  for (var k = 0; k < kindsInOrder.length; k++) {
+    var kind = kindsInOrder[k], list = groupsOfKind(kind);
+    host.print("== " + kind.label + ": " + kind.games + " games, " + list.length + " players ==");
+    printTables(kind, list);
+  }
+}
+
+// ---- the HTML page -------------------------------------------------------------------------
+
+// Text for HTML and SVG alike: markup characters escaped, and characters XML does not allow
+// (a hostile name may carry them) replaced.
+var kAmp = /&/g, kLt = /</g, kGt = />/g, kQuot = /"/g;
+var kNotXml = /[\x00-\x08\x0B\x0C\x0E-\x1F\uFFFE\uFFFF]/g;
+function escapeHtml(text) {
+  return ("" + text).replace(kAmp, "&amp;").replace(kLt, "&lt;").replace(kGt, "&gt;")
+      .replace(kQuot, "&quot;").replace(kNotXml, "?");
+}
+
+function svgOpen(width, height, title) {
+  return '<svg xmlns="http://www.w3.org/2000/svg" width="' + width + '" height="' + height +
+         '" font-family="sans-serif" font-size="12"><title>' + escapeHtml(title) + '</title>';
+}
+
+function text(x, y, body, extra) {
+  return '<text x="' + x + '" y="' + y + '"' + (extra ? " " + extra : "") + ">" +
+         escapeHtml(body) + "</text>";
+}
+
+function rect(x, y, w, h, fill, tip) {
+  return '<rect x="' + x + '" y="' + y + '" width="' + w + '" height="' + h + '" fill="' + fill +
+         '">' + (tip ? "<title>" + escapeHtml(tip) + "</title>" : "") + "</rect>";
+}
+
+var kRankColours = ["#2e7d32", "#1e88e5", "#fb8c00", "#c62828"];
+
+// One stacked bar per player: the shares of 1st, 2nd, ... places.
+function rankChart(kind, list) {
+  var left = 150, width = 420, rowH = 22, top = 24;
+  var out = svgOpen(left + width + 130, top + list.length * rowH + 6, "Rank distribution");
+  for (var p = 0; p < kind.players; p++) {
+    out += rect(left + p * 90, 4, 12, 12, kRankColours[p]) +
+           text(left + p * 90 + 16, 14, kFigures[1 + p][0]);
+  }
+  for (var i = 0; i < list.length; i++) {
+    var t = list[i].t, y = top + i * rowH, x = left;
+    out += text(left - 6, y + 14, list[i].name, 'text-anchor="end"');
+    for (var q = 0; q < kind.players; q++) {
+      var share = ratio(t[1 + q], t[T_GAMES]), w = Math.round(width * share);
+      if (w > 0) {
+        out += rect(x, y, w, rowH - 6, kRankColours[q],
+                    kFigures[1 + q][0] + ": " + (100 * share).toFixed(1) + "%");
+      }
+      if (w >= 34) {
+        out += text(x + 3, y + 12, (100 * share).toFixed(0) + "%", 'fill="#fff" font-size="10"');
+      }
+      x += w;
+    }
+    out += text(left + width + 8, y + 12, "avg " + shown(kFigures[kFigureIndex["avg rank"]], t) +
+                ", " + t[T_GAMES] + (t[T_GAMES] == 1 ? " game" : " games"));
+  }
+  return out + "</svg>";
+}
+
+// A line chart over the months: series of [label, colour, value of a month] (a month whose
+// value is null is left out); the y axis runs from `low` to `high` (low at the top when
+// `inverted`), with the labels `format` gives.
+function lineChart(title, months, series, low, high, steps, inverted, format) {
+  var left = 52, top = 26, w = 520, h = 180, bottom = 40;
+  var out = svgOpen(left + w + 20, top + h + bottom, title) + text(left, 16, title,
+                                                                  'font-weight="bold"');
+  function yOf(v) {
+    var f = (v - low) / (high - low);
+    return Math.round(top + (inverted ? f : 1 - f) * h);
+  }
+  var first = monthNumber(months[0]), span = Math.max(1, monthNumber(months[months.length - 1]) -
+                                                             first);
+  function xOf(month) { return Math.round(left + 20 + (w - 40) * (monthNumber(month) - first) / span); }
+  for (var s = 0; s <= steps; s++) {
+    var v = low + (high - low) * s / steps, y = yOf(v);
+    out += '<line x1="' + left + '" y1="' + y + '" x2="' + (left + w) + '" y2="' + y +
+           '" stroke="#ddd"/>' + text(left - 6, y + 4, format(v), 'text-anchor="end"');
+  }
+  out += '<line x1="' + left + '" y1="' + top + '" x2="' + left + '" y2="' + (top + h) +
+         '" stroke="#444"/><line x1="' + left + '" y1="' + (top + h) + '" x2="' + (left + w) +
+         '" y2="' + (top + h) + '" stroke="#444"/>';
+  // Month labels where they do not run into the one before.
+  for (var m = 0, lastX = -99; m < months.length; m++) {
+    if (xOf(months[m]) - lastX < 56) continue;
+    lastX = xOf(months[m]);
+    out += text(lastX, top + h + 16, months[m].substring(0, 4) + "-" + months[m].substring(4),
+                'text-anchor="middle" font-size="10"');
+  }
+  for (var k = 0; k < series.length; k++) {
+    var points = [], dots = "";
+    for (var i = 0; i < months.length; i++) {
+      var value = series[k][2](months[i]);
+      if (value == null) continue;
+      var x = xOf(months[i]), y2 = yOf(value);
+      points.push(x + "," + y2);
+      dots += '<circle cx="' + x + '" cy="' + y2 + '" r="3" fill="' + series[k][1] + '"><title>' +
+              escapeHtml(months[i] + " " + series[k][0] + ": " + format(value)) +
+              "</title></circle>";
+    }
+    out += '<polyline fill="none" stroke-width="2" stroke="' + series[k][1] + '" points="' +
+           points.join(" ") + '"/>' + dots;
+    out += rect(left + w - 150 + k * 80, top + h + 26, 10, 10, series[k][1]) +
+           text(left + w - 136 + k * 80, top + h + 35, series[k][0]);
+  }
+  return out + "</svg>";
+}
+
+function monthNumber(month) { return 12 * +month.substring(0, 4) + +month.substring(4, 6); }
+
+function trendCharts(g) {
+  var months = sortedMonths(g);
+  if (months.length == 0) return "";
+  function perMonth(a, b) {
+    return function (month) {
+      var m = g.months["$" + month];
+      return m[b] == 0 ? null : m[a] / m[b];
+    };
+  }
+  var top = 0;
+  for (var i = 0; i < months.length; i++) {
+    var m = g.months["$" + months[i]];
+    top = Math.max(top, ratio(m[3], m[2]), ratio(m[4], m[2]));
+  }
+  top = Math.max(0.1, Math.ceil(top * 10) / 10);
+  function pct(v) { return (100 * v).toFixed(0) + "%"; }
+  return lineChart("Average rank per month", months, [["avg rank", "#6a1b9a", perMonth(1, 0)]],
+                   1, g.kind.players, g.kind.players - 1, true,
+                   function (v) { return v.toFixed(1); }) +
+         lineChart("Win and deal-in rates per month", months,
+                   [["win", "#1e88e5", perMonth(3, 2)], ["deal-in", "#c62828", perMonth(4, 2)]],
+                   0, top, 5, false, pct);
+}
+
+// Horizontal bars: the share of wins with each yaku, and the dora per win.
+function yakuChart(g) {
+  var rows = yakuRows(g), w = wins(g.t);
+  if (rows.length == 0) return "";
+  var left = 130, width = 360, rowH = 20;
+  var out = svgOpen(left + width + 90, rows.length * rowH + 30,
+                    "Yaku: share of " + w + " wins; dora per win") +
+            text(left, 16, "Yaku: share of " + w + " wins (dora: per win)", 'font-weight="bold"');
+  for (var i = 0; i < rows.length; i++) {
+    var id = rows[i], n = g.yaku[id], y = 24 + i * rowH;
+    var value = n / w, bar = Math.round(width * Math.min(1, id < kDoraFirst ? value : value / 4));
+    out += text(left - 6, y + 12, kYakuNames[id], 'text-anchor="end"') +
+           rect(left, y, bar, rowH - 6, id < kDoraFirst ? "#3a7bd5" : "#f9a825") +
+           text(left + bar + 6, y + 12, (id < kDoraFirst ? (100 * value).toFixed(1) + "%" :
+                                                           value.toFixed(2)) + " (" + n + ")");
+  }
+  return out + "</svg>";
+}
+
+function htmlTables(kind, list) {
+  var out = "";
+  for (var k = 0; k < kTables.length; k++) {
+    var names = figureNames(kind, kTables[k][1]);
+    out += "<table><caption>" + escapeHtml(kTables[k][0]) + "</caption><tr><th>player</th>";
+    for (var c = 0; c < names.length; c++) out += "<th>" + escapeHtml(names[c]) + "</th>";
+    out += "</tr>";
+    for (var i = 0; i < list.length; i++) {
+      out += "<tr><td>" + escapeHtml(list[i].name) + "</td>";
+      for (var c2 = 0; c2 < names.length; c2++) {
+        out += "<td>" + escapeHtml(shown(kFigures[kFigureIndex[names[c2]]], list[i].t)) + "</td>";
+      }
+      out += "</tr>";
+    }
+    out += "</table>";
   }
   return out;
 }
 
-function report() {
-  for (var i = 0; i < order.length; i++) {
-    var st = stats[order[i]] = {}, t = totals["$" + order[i]];
-    for (var k = 0; k < kFields.length; k++) st[kFields[k]] = t[k];
+function playerPictures(g) { return rankChart(g.kind, [g]) + trendCharts(g) + yakuChart(g); }
+
+// Players with charts of their own in a kind's section; tables list everyone.
+var kChartedPlayers = 30;
+
+function html(focus, kindsInOrder) {
+  var out = '<!DOCTYPE html><html><head><meta charset="utf-8"><title>Player report</title>' +
+      "<style>body{font-family:sans-serif;margin:2em}table{border-collapse:collapse;" +
+      "margin:0 0 1em}caption{text-align:left;font-weight:bold}td,th{border:1px solid #bbb;" +
+      "padding:3px 8px;text-align:right}td:first-child{text-align:left}svg{display:block;" +
+      "margin:0 0 1em}summary{cursor:pointer;margin:.3em 0}</style></head><body>" +
+      "<h1>Player report</h1>";
+  for (var f = 0; f < focus.length; f++) {
+    out += "<h2>" + escapeHtml(focus[f].name + ": " + focus[f].kind.label) + "</h2>" +
+           htmlTables(focus[f].kind, [focus[f]]) + playerPictures(focus[f]);
   }
-  var names = sortedNames();
+  for (var k = 0; k < kindsInOrder.length; k++) {
+    var kind = kindsInOrder[k], list = groupsOfKind(kind);
+    var charted = list.slice(0, kChartedPlayers);
+    out += "<h2>" + escapeHtml(kind.label + ": " + kind.games + " games") + "</h2>" +
+           htmlTables(kind, list) + "<h3>Rank distribution" +
+           (list.length > charted.length ? " (the " + charted.length + " with most games)" : "") +
+           "</h3>" + rankChart(kind, charted);
+    for (var i = 0; i < charted.length; i++) {
+      out += "<details><summary>" + escapeHtml(charted[i].name) + ": trends and yaku</summary>" +
+             trendCharts(charted[i]) + yakuChart(charted[i]) + "</details>";
+    }
+  }
+  return out + "</body></html>\n";
+}
+
+// ---- the TSV file --------------------------------------------------------------------------
+
+// Every figure as its counts, "numerator/denominator" (a plain count alone): a row of all
+// figures per group, a row of yaku counts over wins, and a row per month.
+var kControl = /[\t\r\n]/g;
+function tsv(kindsInOrder) {
+  var out = "player\tkind\trow";
+  for (var f = 0; f < kFigures.length; f++) out += "\t" + kFigures[f][0];
+  out += "\n";
+  for (var k = 0; k < kindsInOrder.length; k++) {
+    var list = groupsOfKind(kindsInOrder[k]);
+    for (var i = 0; i < list.length; i++) out += tsvRows(list[i]);
+  }
+  return out;
+}
+
+function tsvRows(g) {
+  var t = g.t, lead = g.name.replace(kControl, " ") + "\t" + g.kind.label + "\t";
+  var row = [], yaku = [];
+  for (var f = 0; f < kFigures.length; f++) {
+    var fig = kFigures[f];
+    row.push(fig[1](t) + (fig[2] ? "/" + fig[2](t) : ""));
+  }
+  for (var id = 0; id < kYakuCount; id++) yaku.push((g.yaku ? g.yaku[id] : 0) + "/" + wins(t));
+  var out = lead + "all\t" + row.join("\t") + "\n" + lead + "yaku\t" + yaku.join("\t") + "\n";
+  var months = sortedMonths(g);
+  for (var m = 0; m < months.length; m++) {
+    var c = g.months["$" + months[m]];
+    out += lead + months[m] + "\t" + c[0] + "\t" + c[1] + "/" + c[0] + "\t" + c[3] + "/" + c[2] +
+           "\t" + c[4] + "/" + c[2] + "\n";
+  }
+  return out;
+}
+
+// ---- the run -------------------------------------------------------------------------------
+
+function report() {
+  var kindsInOrder = orderedKinds(), focus = [];
+  for (var k = 0; chosen != "" && k < kindsInOrder.length; k++) {
+    var g = groups["$" + kindsInOrder[k].key + "\t" + chosen];
+    if (g) focus.push(g);
+  }
   host.print("logs analysed: " + fresh + ", from the cache: " + cached);
-  printTable(names);
-  if (!host.writeFile(htmlPath, html(names))) host.exitCode = 5;
+  if (chosen != "") {
+    host.print("player: " + chosen + (focus.length ? "" : " (no games)") +
+               "  (remembered; --player \"\" for everyone)");
+  }
+  host.print("");
+  printReport(focus, kindsInOrder);
+  if (!host.writeFile(htmlPath, html(focus, kindsInOrder))) host.exitCode = 5;
   else host.print("HTML report: " + htmlPath);
-  if (tsvPath != "" && !host.writeFile(tsvPath, tsv(names))) host.exitCode = 5;
+  if (tsvPath != "" && !host.writeFile(tsvPath, tsv(kindsInOrder))) host.exitCode = 5;
 }
 
 var analyzer = external.mjCommand("CREATEINSTANCE::LOGANA1.0");
 cache = analyzer.cache;
+if (chosen == null) chosen = cache.get(kPlayerKey) || "";
+else cache.set(kPlayerKey, chosen, "");
 var started = analyzer.analyze(options);

@@ -112,14 +112,7 @@ class Game {
     return (discarder - caller + 4) % 4;
   }
   void Count(int event) { ++out_.events[event]; }
-  void CountWin(int who, int from) {
-    if (who == from) {
-      ++out_.tsumoWins[who];
-    } else {
-      ++out_.ronWins[who];
-      ++out_.dealIns[from];
-    }
-  }
+  void CountWin(const LogWriter::Agari& agari);
 
   Rng rng_;
   GenOptions options_;
