@@ -17,10 +17,10 @@ var tsvPath = argv.length > 1 ? argv[1] : "";
 
 // ---- one log's figures ---------------------------------------------------------------------
 
-// Per seat and log, in this order (the cache value keeps them so): placing, final score in
-// points, rounds, riichi, wins by self-draw and on discard, deal-ins, rounds with a call, sum of
-// the dealt hands' shanten, rounds ready, ready in furiten, exhaustive draws, ready at them,
-// points won, points dealt in, riichi wins. Then the yaku numbers of the seat's wins.
+// Per seat and log: placing, final score in points, rounds, riichi, wins by self-draw and on
+// discard, deal-ins, rounds with a call, sum of the dealt hands' shanten, rounds ready, ready in
+// furiten, exhaustive draws, ready at them, points won, points dealt in, riichi wins; and the
+// yaku numbers of the seat's wins.
 var kLogFields = 16;
 var L_PLACE = 0, L_SCORE = 1, L_ROUNDS = 2, L_REACH = 3, L_TSUMO = 4, L_RON = 5, L_DEALIN = 6,
     L_CALLED = 7, L_SYANTEN = 8, L_READY = 9, L_FURITEN = 10, L_DRAWS = 11, L_DRAWREADY = 12,
@@ -50,11 +50,19 @@ function addYaku(list, yaku, yakuman) {
 
 // ---- groups: a player in a game kind -------------------------------------------------------
 
-// Totals of a group: games, placings 1st..4th, placing sum, final score sum, busts, then the
-// log fields from L_ROUNDS on. Yaku counts and months are made when first needed: a user's
-// logs hold thousands of opponents with a game or two each.
-var T_GAMES = 0, T_PLACESUM = 5, T_SCORE = 6, T_BUSTS = 7, kTotalFields = 22;
-function T(logField) { return logField + 6; }
+// The small counters travel and add up two to a number, `kPair` times the first plus the
+// second: a cached run spends most of its time adding, one array element at a time, and this
+// halves the elements. A second counter stays below `kPair` up to millions of rounds.
+var kPair = 10000000;
+var kPairs = [[L_ROUNDS, L_DEALIN], [L_TSUMO, L_RON], [L_REACH, L_RIICHIWINS],
+              [L_CALLED, L_SYANTEN], [L_READY, L_FURITEN], [L_DRAWS, L_DRAWREADY]];
+
+// Totals of a group: games, placings 1st..4th, placing sum, final score sum, busts, points won,
+// points dealt in, then the pairs in kPairs order. Yaku counts are made when first needed: a
+// user's logs hold thousands of opponents with a game or two each. Months are kept for the
+// chosen player only, whose trend charts they draw.
+var T_GAMES = 0, T_PLACESUM = 5, T_SCORE = 6, T_BUSTS = 7, T_WINPTS = 8, T_DEALINPTS = 9,
+    T_PAIRS = 10, kTotalFields = 16;
 
 var groups = {};     // "$" + kind key + "\t" + name -> group
 var groupList = [];
@@ -97,21 +105,21 @@ function monthOf(name) { return kMonth.test(name) ? name.substring(0, 6) : ""; }
 // ---- the cache -----------------------------------------------------------------------------
 
 // Each log's figures go into the analysis cache under the log's name: "report2|", then per
-// player the name, the log fields and the yaku numbers joined by ",", all joined by tabs; "%"
-// and tab in names are percent-encoded. Values of another form, the previous "report1|" one
+// player the name, placing, score, points won and dealt in, the pairs and the yaku numbers
+// joined by ",", all joined by tabs; "%" and tab in names are percent-encoded. Values of another form, the previous "report1|" one
 // included, are not ours: that log is replayed. Every log, replayed or not, is added to the
 // totals from this text, so a cached run gives what a fresh one gives.
 var kTag = "report2|";
 var kPlayerKey = "player_report.player";
-var kStride = kLogFields + 2;
+var kStride = 12;
 var kValue = new RegExp("^" + playerPattern() + "(\\t" + playerPattern() + "){0,3}$");
 var cache = null;
 var fresh = 0, cached = 0;
 
 function playerPattern() {
   var id = "([1-4]?\\d|5[0-4])";
-  return "([^\\t%]|%(25|09))*\\t[1-4](\\t-?\\d+){" + (kLogFields - 1) + "}\\t(" + id + "(," + id +
-         ")*)?";
+  return "([^\\t%]|%(25|09))*\\t[1-4]\\t-?\\d{1,9}(\\t\\d{1,12}){2}(\\t\\d{1,15}){6}\\t(" + id +
+         "(," + id + ")*)?";
 }
 
 // The expressions are made once: the engine keeps each one a literal makes on every call
@@ -125,8 +133,8 @@ function escapeName(name) {
 function encodeLog() {
   var fields = [];
   forPresent(function (s, c) {
-    fields.push(escapeName(seats[s].un));
-    for (var k = 0; k < kLogFields; k++) fields.push(c[k]);
+    fields.push(escapeName(seats[s].un), c[L_PLACE], c[L_SCORE], c[L_WINPTS], c[L_DEALINPTS]);
+    for (var k = 0; k < kPairs.length; k++) fields.push(c[kPairs[k][0]] * kPair + c[kPairs[k][1]]);
     fields.push(logYaku[s].join(","));
   });
   return kTag + fields.join("\t");
@@ -142,33 +150,42 @@ function mergeValue(kind, month, value) {
   return true;
 }
 
+// Written out, with the offsets of the value's fields and of the totals: this runs for every
+// player of every cached log.
 function addPlayer(kind, month, f, i) {
-  var g = groupOf(kind, f[i].indexOf("%") >= 0 ? decodeURIComponent(f[i]) : f[i]), t = g.t;
-  var place = +f[i + 1], score = +f[i + 2];
-  t[T_GAMES]++;
+  var name = f[i], place = +f[i + 1], score = +f[i + 2], p0 = +f[i + 5], p1 = +f[i + 6];
+  var g = groupOf(kind, name.indexOf("%") < 0 ? name : decodeURIComponent(name)), t = g.t;
+  t[0]++;
   t[place]++;
-  t[T_PLACESUM] += place;
-  t[T_SCORE] += score;
-  if (score < 0) t[T_BUSTS]++;
-  for (var k = L_ROUNDS; k < kLogFields; k++) t[k + 6] += +f[i + 1 + k];
-  var y = f[i + kStride - 1];
-  if (y != "") {
-    if (!g.yaku) g.yaku = zeros(kYakuCount);
-    var ids = y.split(",");
-    for (var j = 0; j < ids.length; j++) g.yaku[+ids[j]]++;
-  }
-  if (month == "") return;
+  t[5] += place;
+  t[6] += score;
+  if (score < 0) t[7]++;
+  t[8] += +f[i + 3];
+  t[9] += +f[i + 4];
+  t[10] += p0;
+  t[11] += p1;
+  t[12] += +f[i + 7];
+  t[13] += +f[i + 8];
+  t[14] += +f[i + 9];
+  t[15] += +f[i + 10];
+  if (f[i + 11] != "") addYakuCounts(g, f[i + 11]);
+  if (month == "" || g.name != chosen) return;
   if (!g.months) g.months = {};
   var m = g.months["$" + month];
   if (!m) {
-    m = g.months["$" + month] = [0, 0, 0, 0, 0];  // games, placing sum, rounds, wins, deal-ins
+    m = g.months["$" + month] = [0, 0, 0, 0];  // games, placing sum, the first two pairs
     g.monthList.push(month);
   }
   m[0]++;
   m[1] += place;
-  m[2] += +f[i + 1 + L_ROUNDS];
-  m[3] += +f[i + 1 + L_TSUMO] + +f[i + 1 + L_RON];
-  m[4] += +f[i + 1 + L_DEALIN];
+  m[2] += p0;
+  m[3] += p1;
+}
+
+function addYakuCounts(g, list) {
+  if (!g.yaku) g.yaku = zeros(kYakuCount);
+  var ids = list.split(",");
+  for (var j = 0; j < ids.length; j++) g.yaku[+ids[j]]++;
 }
 
 function zeros(n) {
@@ -276,8 +293,16 @@ var options = {
 // ---- figures -------------------------------------------------------------------------------
 
 function field(i) { return function (t) { return t[i]; }; }
-function wins(t) { return t[T(L_TSUMO)] + t[T(L_RON)]; }
-var games = field(T_GAMES), rounds = field(T(L_ROUNDS));
+function first(x) { return (x - x % kPair) / kPair; }
+function pairField(logField) {
+  for (var p = 0; p < kPairs.length; p++) {
+    if (kPairs[p][0] == logField) return function (t) { return first(t[T_PAIRS + p]); };
+    if (kPairs[p][1] == logField) return function (t) { return t[T_PAIRS + p] % kPair; };
+  }
+}
+var games = field(T_GAMES), rounds = pairField(L_ROUNDS), tsumos = pairField(L_TSUMO);
+var rons = pairField(L_RON), dealIns = pairField(L_DEALIN), reaches = pairField(L_REACH);
+function wins(t) { return tsumos(t) + rons(t); }
 
 // Each figure: its name, numerator, denominator (none for a plain count) and how it is shown.
 var kFigures = [
@@ -291,17 +316,17 @@ var kFigures = [
   ["busted", field(T_BUSTS), games, "count"],
   ["rounds", rounds, null, "count"],
   ["win", wins, rounds, "pct"],
-  ["tsumo", field(T(L_TSUMO)), rounds, "pct"],
-  ["ron", field(T(L_RON)), rounds, "pct"],
-  ["win pts", field(T(L_WINPTS)), wins, "avg0"],
-  ["deal-in", field(T(L_DEALIN)), rounds, "pct"],
-  ["deal-in pts", field(T(L_DEALINPTS)), field(T(L_DEALIN)), "avg0"],
-  ["riichi", field(T(L_REACH)), rounds, "pct"],
-  ["riichi win", field(T(L_RIICHIWINS)), field(T(L_REACH)), "pct"],
-  ["call", field(T(L_CALLED)), rounds, "pct"],
-  ["draw ready", field(T(L_DRAWREADY)), field(T(L_DRAWS)), "pct"],
-  ["deal shanten", field(T(L_SYANTEN)), rounds, "avg2"],
-  ["ready furiten", field(T(L_FURITEN)), field(T(L_READY)), "pct"]
+  ["tsumo", tsumos, rounds, "pct"],
+  ["ron", rons, rounds, "pct"],
+  ["win pts", field(T_WINPTS), wins, "avg0"],
+  ["deal-in", dealIns, rounds, "pct"],
+  ["deal-in pts", field(T_DEALINPTS), dealIns, "avg0"],
+  ["riichi", reaches, rounds, "pct"],
+  ["riichi win", pairField(L_RIICHIWINS), reaches, "pct"],
+  ["call", pairField(L_CALLED), rounds, "pct"],
+  ["draw ready", pairField(L_DRAWREADY), pairField(L_DRAWS), "pct"],
+  ["deal shanten", pairField(L_SYANTEN), rounds, "avg2"],
+  ["ready furiten", pairField(L_FURITEN), pairField(L_READY), "pct"]
 ];
 var kFigureIndex = {};
 for (var fi = 0; fi < kFigures.length; fi++) kFigureIndex[kFigures[fi][0]] = fi;
@@ -353,6 +378,12 @@ function yakuRows(g) {
   return rows.concat(dora);
 }
 
+// A month's games, placing sum, rounds, wins and deal-ins.
+function monthCounts(g, month) {
+  var m = g.months["$" + month];
+  return [m[0], m[1], first(m[2]), first(m[3]) + m[3] % kPair, m[2] % kPair];
+}
+
 function sortedMonths(g) {
   var months = g.monthList.slice(0);
   months.sort();
@@ -393,10 +424,14 @@ function columnsOf(text) {
   return n;
 }
 
+var kNarrow = /^[\x20-\x7E]*$/, kSpaces = "                              ";
 function pad(text, width, right) {
   text = "" + text;
-  for (var n = columnsOf(text); n < width; n++) text = right ? text + " " : " " + text;
-  return text;
+  var n = kNarrow.test(text) ? text.length : columnsOf(text);
+  if (n >= width) return text;
+  var fill = kSpaces.substring(0, width - n);
+  while (fill.length < width - n) fill += " ";
+  return right ? text + fill : fill + text;
 }
 
 // A name cut to fit its column, so that long names do not push the figures out of line.
@@ -439,7 +474,7 @@ function printPlayer(g) {
   host.print(pad("month", 8, true) + pad("games", 7) + pad("avg rank", 10) + pad("win", 8) +
              pad("deal-in", 9));
   for (var j = 0; j < months.length; j++) {
-    var m = g.months["$" + months[j]];
+    var m = monthCounts(g, months[j]);
     host.print(pad(months[j], 8, true) + pad(m[0], 7) + pad(ratio(m[1], m[0]).toFixed(2), 10) +
                pad((100 * ratio(m[3], m[2])).toFixed(1) + "%", 8) +
                pad((100 * ratio(m[4], m[2])).toFixed(1) + "%", 9));
@@ -462,8 +497,11 @@ function printReport(focus, kindsInOrder) {
 // (a hostile name may carry them) replaced.
 var kAmp = /&/g, kLt = /</g, kGt = />/g, kQuot = /"/g;
 var kNotXml = /[\x00-\x08\x0B\x0C\x0E-\x1F\uFFFE\uFFFF]/g;
+var kEscaped = /[&<>"\x00-\x08\x0B\x0C\x0E-\x1F\uFFFE\uFFFF]/;
 function escapeHtml(text) {
-  return ("" + text).replace(kAmp, "&amp;").replace(kLt, "&lt;").replace(kGt, "&gt;")
+  text = "" + text;
+  if (!kEscaped.test(text)) return text;
+  return text.replace(kAmp, "&amp;").replace(kLt, "&lt;").replace(kGt, "&gt;")
       .replace(kQuot, "&quot;").replace(kNotXml, "?");
 }
 
@@ -512,71 +550,70 @@ function rankChart(kind, list) {
   return out + "</svg>";
 }
 
-// A line chart over the months: series of [label, colour, value of a month] (a month whose
-// value is null is left out); the y axis runs from `low` to `high` (low at the top when
-// `inverted`), with the labels `format` gives.
+// A line chart over the months: series of [label, colour, value of the i-th month] (a month
+// whose value is null is left out); the y axis runs from `low` to `high` (low at the top when
+// `inverted`), with the labels `format` gives. Labels and months are plain text of ours.
 function lineChart(title, months, series, low, high, steps, inverted, format) {
   var left = 52, top = 26, w = 520, h = 180, bottom = 40;
-  var out = svgOpen(left + w + 20, top + h + bottom, title) + text(left, 16, title,
-                                                                  'font-weight="bold"');
+  var out = [svgOpen(left + w + 20, top + h + bottom, title),
+             text(left, 16, title, 'font-weight="bold"')];
   function yOf(v) {
     var f = (v - low) / (high - low);
     return Math.round(top + (inverted ? f : 1 - f) * h);
   }
-  var first = monthNumber(months[0]), span = Math.max(1, monthNumber(months[months.length - 1]) -
-                                                             first);
-  function xOf(month) { return Math.round(left + 20 + (w - 40) * (monthNumber(month) - first) / span); }
+  var start = monthNumber(months[0]);
+  var span = Math.max(1, monthNumber(months[months.length - 1]) - start), xs = [];
+  for (var i = 0; i < months.length; i++) {
+    xs[i] = Math.round(left + 20 + (w - 40) * (monthNumber(months[i]) - start) / span);
+  }
   for (var s = 0; s <= steps; s++) {
     var v = low + (high - low) * s / steps, y = yOf(v);
-    out += '<line x1="' + left + '" y1="' + y + '" x2="' + (left + w) + '" y2="' + y +
-           '" stroke="#ddd"/>' + text(left - 6, y + 4, format(v), 'text-anchor="end"');
+    out.push('<line x1="' + left + '" y1="' + y + '" x2="' + (left + w) + '" y2="' + y +
+             '" stroke="#ddd"/>', text(left - 6, y + 4, format(v), 'text-anchor="end"'));
   }
-  out += '<line x1="' + left + '" y1="' + top + '" x2="' + left + '" y2="' + (top + h) +
-         '" stroke="#444"/><line x1="' + left + '" y1="' + (top + h) + '" x2="' + (left + w) +
-         '" y2="' + (top + h) + '" stroke="#444"/>';
+  out.push('<line x1="' + left + '" y1="' + top + '" x2="' + left + '" y2="' + (top + h) +
+           '" stroke="#444"/><line x1="' + left + '" y1="' + (top + h) + '" x2="' + (left + w) +
+           '" y2="' + (top + h) + '" stroke="#444"/>');
   // Month labels where they do not run into the one before.
   for (var m = 0, lastX = -99; m < months.length; m++) {
-    if (xOf(months[m]) - lastX < 56) continue;
-    lastX = xOf(months[m]);
-    out += text(lastX, top + h + 16, months[m].substring(0, 4) + "-" + months[m].substring(4),
-                'text-anchor="middle" font-size="10"');
+    if (xs[m] - lastX < 56) continue;
+    lastX = xs[m];
+    out.push('<text x="' + lastX + '" y="' + (top + h + 16) +
+             '" text-anchor="middle" font-size="10">' + months[m].substring(0, 4) + "-" +
+             months[m].substring(4) + "</text>");
   }
   for (var k = 0; k < series.length; k++) {
-    var points = [], dots = "";
-    for (var i = 0; i < months.length; i++) {
-      var value = series[k][2](months[i]);
+    var points = [], dots = ['<g fill="' + series[k][1] + '">'];
+    for (var j = 0; j < months.length; j++) {
+      var value = series[k][2](j);
       if (value == null) continue;
-      var x = xOf(months[i]), y2 = yOf(value);
-      points.push(x + "," + y2);
-      dots += '<circle cx="' + x + '" cy="' + y2 + '" r="3" fill="' + series[k][1] + '"><title>' +
-              escapeHtml(months[i] + " " + series[k][0] + ": " + format(value)) +
-              "</title></circle>";
+      var y2 = yOf(value);
+      points.push(xs[j] + "," + y2);
+      dots.push('<circle cx="' + xs[j] + '" cy="' + y2 + '" r="3"><title>' + months[j] + " " +
+                series[k][0] + ": " + format(value) + "</title></circle>");
     }
-    out += '<polyline fill="none" stroke-width="2" stroke="' + series[k][1] + '" points="' +
-           points.join(" ") + '"/>' + dots;
-    out += rect(left + w - 150 + k * 80, top + h + 26, 10, 10, series[k][1]) +
-           text(left + w - 136 + k * 80, top + h + 35, series[k][0]);
+    out.push('<polyline fill="none" stroke-width="2" stroke="' + series[k][1] + '" points="' +
+             points.join(" ") + '"/>' + dots.join("") + "</g>" +
+             rect(left + w - 150 + k * 80, top + h + 26, 10, 10, series[k][1]) +
+             text(left + w - 136 + k * 80, top + h + 35, series[k][0]));
   }
-  return out + "</svg>";
+  out.push("</svg>");
+  return out.join("");
 }
 
 function monthNumber(month) { return 12 * +month.substring(0, 4) + +month.substring(4, 6); }
 
 function trendCharts(g) {
-  var months = sortedMonths(g);
+  var months = sortedMonths(g), counts = [], top = 0.1;
   if (months.length == 0) return "";
-  function perMonth(a, b) {
-    return function (month) {
-      var m = g.months["$" + month];
-      return m[b] == 0 ? null : m[a] / m[b];
-    };
-  }
-  var top = 0;
   for (var i = 0; i < months.length; i++) {
-    var m = g.months["$" + months[i]];
+    var m = counts[i] = monthCounts(g, months[i]);
     top = Math.max(top, ratio(m[3], m[2]), ratio(m[4], m[2]));
   }
-  top = Math.max(0.1, Math.ceil(top * 10) / 10);
+  top = Math.ceil(top * 10) / 10;
+  function perMonth(a, b) {
+    return function (j) { return counts[j][b] == 0 ? null : counts[j][a] / counts[j][b]; };
+  }
   function pct(v) { return (100 * v).toFixed(0) + "%"; }
   return lineChart("Average rank per month", months, [["avg rank", "#6a1b9a", perMonth(1, 0)]],
                    1, g.kind.players, g.kind.players - 1, true,
@@ -630,35 +667,38 @@ function playerPictures(g) { return rankChart(g.kind, [g]) + trendCharts(g) + ya
 var kChartedPlayers = 30;
 
 function html(focus, kindsInOrder) {
-  var out = '<!DOCTYPE html><html><head><meta charset="utf-8"><title>Player report</title>' +
+  // Parts joined once: adding each to one long text copies that text every time.
+  var out = ['<!DOCTYPE html><html><head><meta charset="utf-8"><title>Player report</title>' +
       "<style>body{font-family:sans-serif;margin:2em}table{border-collapse:collapse;" +
       "margin:0 0 1em}caption{text-align:left;font-weight:bold}td,th{border:1px solid #bbb;" +
       "padding:3px 8px;text-align:right}td:first-child{text-align:left}svg{display:block;" +
       "margin:0 0 1em}summary{cursor:pointer;margin:.3em 0}</style></head><body>" +
-      "<h1>Player report</h1>";
+      "<h1>Player report</h1>"];
   for (var f = 0; f < focus.length; f++) {
-    out += "<h2>" + escapeHtml(focus[f].name + ": " + focus[f].kind.label) + "</h2>" +
-           htmlTables(focus[f].kind, [focus[f]]) + playerPictures(focus[f]);
+    out.push("<h2>" + escapeHtml(focus[f].name + ": " + focus[f].kind.label) + "</h2>",
+             htmlTables(focus[f].kind, [focus[f]]), playerPictures(focus[f]));
   }
   for (var k = 0; k < kindsInOrder.length; k++) {
     var kind = kindsInOrder[k], list = groupsOfKind(kind);
     var charted = list.slice(0, kChartedPlayers);
-    out += "<h2>" + escapeHtml(kind.label + ": " + kind.games + " games") + "</h2>" +
-           htmlTables(kind, list) + "<h3>Rank distribution" +
-           (list.length > charted.length ? " (the " + charted.length + " with most games)" : "") +
-           "</h3>" + rankChart(kind, charted);
+    out.push("<h2>" + escapeHtml(kind.label + ": " + kind.games + " games") + "</h2>",
+             htmlTables(kind, list), "<h3>Rank distribution" +
+             (list.length > charted.length ? " (the " + charted.length + " with most games)" : "") +
+             "</h3>", rankChart(kind, charted));
     for (var i = 0; i < charted.length; i++) {
-      out += "<details><summary>" + escapeHtml(charted[i].name) + ": trends and yaku</summary>" +
-             trendCharts(charted[i]) + yakuChart(charted[i]) + "</details>";
+      if (!charted[i].yaku) continue;
+      out.push("<details><summary>" + escapeHtml(charted[i].name) + ": yaku</summary>",
+               yakuChart(charted[i]), "</details>");
     }
   }
-  return out + "</body></html>\n";
+  out.push("</body></html>\n");
+  return out.join("");
 }
 
 // ---- the TSV file --------------------------------------------------------------------------
 
 // Every figure as its counts, "numerator/denominator" (a plain count alone): a row of all
-// figures per group, a row of yaku counts over wins, and a row per month.
+// figures per group, a row of yaku counts over wins, and for the chosen player a row per month.
 var kControl = /[\t\r\n]/g;
 function tsv(kindsInOrder) {
   var out = "player\tkind\trow";
@@ -682,7 +722,7 @@ function tsvRows(g) {
   var out = lead + "all\t" + row.join("\t") + "\n" + lead + "yaku\t" + yaku.join("\t") + "\n";
   var months = sortedMonths(g);
   for (var m = 0; m < months.length; m++) {
-    var c = g.months["$" + months[m]];
+    var c = monthCounts(g, months[m]);
     out += lead + months[m] + "\t" + c[0] + "\t" + c[1] + "/" + c[0] + "\t" + c[3] + "/" + c[2] +
            "\t" + c[4] + "/" + c[2] + "\n";
   }
