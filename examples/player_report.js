@@ -92,7 +92,8 @@ function kindOf(gameType) {
 function groupOf(kind, name) {
   var id = "$" + kind.key + "\t" + name, g = groups[id];
   if (!g) {
-    g = groups[id] = { name: name, kind: kind, t: [], yaku: null, months: null, monthList: [] };
+    g = groups[id] = { name: name, kind: kind, t: [], yaku: null, months: null, monthList: [],
+                       shown: null };
     for (var k = 0; k < kTotalFields; k++) g.t[k] = 0;
     groupList.push(g);
   }
@@ -352,6 +353,14 @@ var kYakuNames = [
 
 function ratio(a, b) { return b == 0 ? 0 : a / b; }
 
+// A group's figure as the tables show it, worked out once for the terminal and the page.
+function shownOf(g, name) {
+  if (!g.shown) g.shown = {};
+  var text = g.shown["$" + name];
+  if (text == null) text = g.shown["$" + name] = shown(kFigures[kFigureIndex[name]], g.t);
+  return text;
+}
+
 function shown(figure, t) {
   var n = figure[1](t), d = figure[2] ? figure[2](t) : 1;
   if (figure[3] == "count") return "" + n;
@@ -452,7 +461,7 @@ function printTables(kind, list) {
     for (var i = 0; i < list.length; i++) {
       var line = pad(fit(list[i].name, 17), 18, true);
       for (var c2 = 0; c2 < names.length; c2++) {
-        line += pad(shown(kFigures[kFigureIndex[names[c2]]], list[i].t), columnWidth(names[c2]));
+        line += pad(shownOf(list[i], names[c2]), columnWidth(names[c2]));
       }
       host.print(line);
     }
@@ -544,7 +553,7 @@ function rankChart(kind, list) {
       }
       x += w;
     }
-    out += text(left + width + 8, y + 12, "avg " + shown(kFigures[kFigureIndex["avg rank"]], t) +
+    out += text(left + width + 8, y + 12, "avg " + shownOf(list[i], "avg rank") +
                 ", " + t[T_GAMES] + (t[T_GAMES] == 1 ? " game" : " games"));
   }
   return out + "</svg>";
@@ -652,7 +661,7 @@ function htmlTables(kind, list) {
     for (var i = 0; i < list.length; i++) {
       out += "<tr><td>" + escapeHtml(list[i].name) + "</td>";
       for (var c2 = 0; c2 < names.length; c2++) {
-        out += "<td>" + escapeHtml(shown(kFigures[kFigureIndex[names[c2]]], list[i].t)) + "</td>";
+        out += "<td>" + escapeHtml(shownOf(list[i], names[c2])) + "</td>";
       }
       out += "</tr>";
     }
