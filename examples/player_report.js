@@ -107,9 +107,10 @@ function monthOf(name) { return kMonth.test(name) ? name.substring(0, 6) : ""; }
 
 // Each log's figures go into the analysis cache under the log's name: "report2|", then per
 // player the name, placing, score, points won and dealt in, the pairs and the yaku numbers
-// joined by ",", all joined by tabs; "%" and tab in names are percent-encoded. Values of another form, the previous "report1|" one
-// included, are not ours: that log is replayed. Every log, replayed or not, is added to the
-// totals from this text, so a cached run gives what a fresh one gives.
+// joined by ",", all joined by tabs; "%" and tab in names are percent-encoded. Values of
+// another form, the previous "report1|" one included, are not ours: that log is replayed. Every
+// log, replayed or not, is added to the totals from this text, so a cached run gives what a
+// fresh one gives.
 var kTag = "report2|";
 var kPlayerKey = "player_report.player";
 var kStride = 12;
@@ -341,14 +342,19 @@ var kTables = [
                             "deal shanten", "ready furiten"]]
 ];
 
+// Yaku names by the numbers of the log, five to a line.
 var kYakuNames = [
-  "門前清自摸和", "立直", "一発", "槍槓", "嶺上開花", "海底摸月", "河底撈魚", "平和", "断幺九",
-  "一盃口", "自風 東", "自風 南", "自風 西", "自風 北", "場風 東", "場風 南", "場風 西",
-  "場風 北", "役牌 白", "役牌 發", "役牌 中", "両立直", "七対子", "混全帯幺九", "一気通貫",
-  "三色同順", "三色同刻", "三槓子", "対々和", "三暗刻", "小三元", "混老頭", "二盃口",
-  "純全帯幺九", "混一色", "清一色", "人和", "天和", "地和", "大三元", "四暗刻", "四暗刻単騎",
-  "字一色", "緑一色", "清老頭", "九蓮宝燈", "純正九蓮宝燈", "国士無双", "国士無双１３面",
-  "大四喜", "小四喜", "四槓子", "ドラ", "裏ドラ", "赤ドラ"
+  "門前清自摸和", "立直", "一発", "槍槓", "嶺上開花",
+  "海底摸月", "河底撈魚", "平和", "断幺九", "一盃口",
+  "自風 東", "自風 南", "自風 西", "自風 北", "場風 東",
+  "場風 南", "場風 西", "場風 北", "役牌 白", "役牌 發",
+  "役牌 中", "両立直", "七対子", "混全帯幺九", "一気通貫",
+  "三色同順", "三色同刻", "三槓子", "対々和", "三暗刻",
+  "小三元", "混老頭", "二盃口", "純全帯幺九", "混一色",
+  "清一色", "人和", "天和", "地和", "大三元",
+  "四暗刻", "四暗刻単騎", "字一色", "緑一色", "清老頭",
+  "九蓮宝燈", "純正九蓮宝燈", "国士無双", "国士無双１３面", "大四喜",
+  "小四喜", "四槓子", "ドラ", "裏ドラ", "赤ドラ"
 ];
 
 function ratio(a, b) { return b == 0 ? 0 : a / b; }
@@ -407,7 +413,9 @@ function byGames(a, b) {
 
 function orderedKinds() {
   var list = kindList.slice(0);
-  list.sort(function (a, b) { return b.players - a.players || b.games - a.games || a.key - b.key; });
+  list.sort(function (a, b) {
+    return b.players - a.players || b.games - a.games || a.key - b.key;
+  });
   return list;
 }
 
@@ -473,7 +481,9 @@ function printPlayer(g) {
   host.print("== " + g.name + ": " + g.kind.label + " ==");
   printTables(g.kind, [g]);
   var w = wins(g.t), rows = yakuRows(g);
-  if (rows.length > 0) host.print("yaku: share of " + w + (w == 1 ? " win" : " wins") + " (dora: per win)");
+  if (rows.length > 0) {
+    host.print("yaku: share of " + w + (w == 1 ? " win" : " wins") + " (dora: per win)");
+  }
   for (var i = 0; i < rows.length; i++) {
     var n = g.yaku[rows[i]];
     host.print("  " + pad(kYakuNames[rows[i]], 16, true) + pad(rows[i] < kDoraFirst ?
