@@ -28,7 +28,7 @@ var L_PLACE = 0, L_SCORE = 1, L_ROUNDS = 2, L_REACH = 3, L_TSUMO = 4, L_RON = 5,
 var kYakuCount = 55, kDoraFirst = 52;
 
 var seats = [], present = [], logStats = [], logYaku = [], round = [];
-var logName = "", logKind = null, logMonth = "";
+var logName = "", logKind = null, logMonth = null;
 
 function forPresent(fn) {
   for (var s = 0; s < 4; s++) if (present[s]) fn(s, logStats[s]);
@@ -58,13 +58,16 @@ var kPairs = [[L_ROUNDS, L_DEALIN], [L_TSUMO, L_RON], [L_REACH, L_RIICHIWINS],
               [L_CALLED, L_SYANTEN], [L_READY, L_FURITEN], [L_DRAWS, L_DRAWREADY]];
 
 // Totals of a group: games, placings 1st..4th, placing sum, final score sum, busts, points won,
-// points dealt in, then the pairs in kPairs order. Yaku counts are made when first needed: a
-// user's logs hold thousands of opponents with a game or two each. Months are kept for the
-// chosen player only, whose trend charts they draw.
+// points dealt in, then the pairs in kPairs order.
 var T_GAMES = 0, T_PLACESUM = 5, T_SCORE = 6, T_BUSTS = 7, T_WINPTS = 8, T_DEALINPTS = 9,
     T_PAIRS = 10, kTotalFields = 16;
 
-var groups = {};     // "$" + kind key + "\t" + name -> group
+// Figures add up per month first, in parts (a group's totals within a month, with the yaku
+// numbers of its wins as text): a month's parts are what its batch keeps (below), and the
+// chosen player's parts draw the trend charts. The groups that the report shows sum them.
+var months = {};     // "$" + month -> month record
+var monthList = [];
+var groups = {};     // "$" + kind key + "\t" + name -> group, made by sumMonths()
 var groupList = [];
 var kinds = {};      // "$" + kind key -> kind
 var kindList = [];
@@ -89,40 +92,61 @@ function kindOf(gameType) {
   return kind;
 }
 
-function groupOf(kind, name) {
-  var id = "$" + kind.key + "\t" + name, g = groups[id];
-  if (!g) {
-    g = groups[id] = { name: name, kind: kind, t: [], yaku: null, months: null, monthList: [],
-                       shown: null };
-    for (var k = 0; k < kTotalFields; k++) g.t[k] = 0;
-    groupList.push(g);
-  }
-  return g;
+// The game type of a log name, read as the analyzer reads it: hexadecimal digits after the
+// "-" at index 10, or else at index 12.
+function gameTypeOf(name) {
+  var at = name.charAt(10) == "-" ? 11 : name.charAt(12) == "-" ? 13 : -1;
+  return at < 0 ? 0 : parseInt(name.substring(at, at + 8), 16) || 0;
 }
 
 var kMonth = /^\d{6}/;
 function monthOf(name) { return kMonth.test(name) ? name.substring(0, 6) : ""; }
+
+// A month's record: its parts, its games per kind, the names of the logs added to it, and
+// what the run found of its batch.
+function monthRecord(month) {
+  var m = months["$" + month];
+  if (!m) {
+    m = months["$" + month] = { month: month, parts: [], partOf: {}, games: {}, names: [],
+                                batch: null, seen: [], seenOf: {}, twice: false, changed: false };
+    monthList.push(m);
+  }
+  return m;
+}
+
+function partOf(m, kind, name) {
+  var id = "$" + kind.key + "\t" + name, part = m.partOf[id];
+  if (!part) {
+    part = m.partOf[id] = { kind: kind, name: name, t: zeros(kTotalFields), yaku: "" };
+    m.parts.push(part);
+  }
+  return part;
+}
+
+function addGames(m, kind, n) { m.games["$" + kind.key] = (m.games["$" + kind.key] || 0) + n; }
+
+function zeros(n) {
+  var z = [];
+  for (var i = 0; i < n; i++) z[i] = 0;
+  return z;
+}
 
 // ---- the cache -----------------------------------------------------------------------------
 
 // Each log's figures go into the analysis cache under the log's name: "report2|", then per
 // player the name, placing, score, points won and dealt in, the pairs and the yaku numbers
 // joined by ",", all joined by tabs; "%" and tab in names are percent-encoded. Values of
-// another form, the previous "report1|" one included, are not ours: that log is replayed. Every
-// log, replayed or not, is added to the totals from this text, so a cached run gives what a
-// fresh one gives.
+// another form, the previous "report1|" one included, are not ours: that log is replayed.
 var kTag = "report2|";
 var kPlayerKey = "player_report.player";
 var kStride = 12;
-var kValue = new RegExp("^" + playerPattern() + "(\\t" + playerPattern() + "){0,3}$");
+var kYakuList = "(([1-4]?\\d|5[0-4])(,([1-4]?\\d|5[0-4]))*)?";
+var kNamePattern = "([^\\t%]|%(25|09))*";
+var kPlayerPattern = kNamePattern + "\\t[1-4]\\t-?\\d{1,9}(\\t\\d{1,12}){2}(\\t\\d{1,15}){6}\\t" +
+                     kYakuList;
+var kValue = new RegExp("^" + kPlayerPattern + "(\\t" + kPlayerPattern + "){0,3}$");
 var cache = null;
 var fresh = 0, cached = 0;
-
-function playerPattern() {
-  var id = "([1-4]?\\d|5[0-4])";
-  return "([^\\t%]|%(25|09))*\\t[1-4]\\t-?\\d{1,9}(\\t\\d{1,12}){2}(\\t\\d{1,15}){6}\\t(" + id +
-         "(," + id + ")*)?";
-}
 
 // The expressions are made once: the engine keeps each one a literal makes on every call
 // until its collector runs, and over thousands of logs that was hundreds of megabytes.
@@ -131,6 +155,7 @@ function escapeName(name) {
   if (name.indexOf("%") < 0 && name.indexOf("\t") < 0) return name;
   return name.replace(kPercent, "%25").replace(kTab, "%09");
 }
+function unescapeName(name) { return name.indexOf("%") < 0 ? name : decodeURIComponent(name); }
 
 function encodeLog() {
   var fields = [];
@@ -142,21 +167,21 @@ function encodeLog() {
   return kTag + fields.join("\t");
 }
 
-// Adds a log's value to the totals; false, adding nothing, when the value is not one of ours.
-function mergeValue(kind, month, value) {
+// Adds a log's value to its month; false, adding nothing, when the value is not one of ours.
+function mergeValue(m, kind, value) {
   var body = value.substring(kTag.length);
   if (!kValue.test(body)) return false;
   var f = body.split("\t");
-  kind.games++;
-  for (var i = 0; i < f.length; i += kStride) addPlayer(kind, month, f, i);
+  addGames(m, kind, 1);
+  for (var i = 0; i < f.length; i += kStride) addPlayer(m, kind, f, i);
   return true;
 }
 
 // Written out, with the offsets of the value's fields and of the totals: this runs for every
-// player of every cached log.
-function addPlayer(kind, month, f, i) {
-  var name = f[i], place = +f[i + 1], score = +f[i + 2], p0 = +f[i + 5], p1 = +f[i + 6];
-  var g = groupOf(kind, name.indexOf("%") < 0 ? name : decodeURIComponent(name)), t = g.t;
+// player of every log whose month is not taken whole from its batch.
+function addPlayer(m, kind, f, i) {
+  var score = +f[i + 2], part = partOf(m, kind, unescapeName(f[i])), t = part.t;
+  var place = +f[i + 1];
   t[0]++;
   t[place]++;
   t[5] += place;
@@ -164,24 +189,137 @@ function addPlayer(kind, month, f, i) {
   if (score < 0) t[7]++;
   t[8] += +f[i + 3];
   t[9] += +f[i + 4];
-  t[10] += p0;
-  t[11] += p1;
+  t[10] += +f[i + 5];
+  t[11] += +f[i + 6];
   t[12] += +f[i + 7];
   t[13] += +f[i + 8];
   t[14] += +f[i + 9];
   t[15] += +f[i + 10];
-  if (f[i + 11] != "") addYakuCounts(g, f[i + 11]);
-  if (month == "" || g.name != chosen) return;
-  if (!g.months) g.months = {};
-  var m = g.months["$" + month];
-  if (!m) {
-    m = g.months["$" + month] = [0, 0, 0, 0];  // games, placing sum, the first two pairs
-    g.monthList.push(month);
+  var yaku = f[i + 11];
+  if (yaku != "") part.yaku = part.yaku == "" ? yaku : part.yaku + "," + yaku;
+}
+
+// ---- month batches -------------------------------------------------------------------------
+
+// Reading every log's value back is most of a cached run, so each month's logs are also kept as
+// one batch under "player_report.batch:" and the month ("-" for names without a date):
+// "batch2|", the log names joined by "|", then lines of the games per kind ("key:games" joined
+// by ",") and of the parts (kind key, name, totals and yaku numbers joined by tabs). A run in
+// which a month has exactly the logs of its batch adds the batch; other logs of the month are
+// added from their own values and the month gets a new batch; a month whose batch names a log
+// the run did not find is added from its logs' own values again.
+var kBatchTag = "batch2|", kBatchKey = "player_report.batch:";
+var kBatchGames = /^(\d{1,3}:\d{1,9}(,\d{1,3}:\d{1,9})*)?$/;
+var kBatchPart = new RegExp("^\\d{1,3}\\t" + kNamePattern + "(\\t-?\\d{1,15}){" + kTotalFields +
+                            "}\\t" + kYakuList + "$");
+
+function batchKey(m) { return kBatchKey + (m.month == "" ? "-" : m.month); }
+
+// The month's batch, read and checked when the month's first log comes; false when there is
+// none of ours.
+function batchOf(m) {
+  if (m.batch !== null) return m.batch;
+  m.batch = false;
+  var value = cache.get(batchKey(m));
+  if (value == null || value.indexOf(kBatchTag) != 0) return false;
+  var lines = value.substring(kBatchTag.length).split("\n");
+  if (lines.length < 2 || !kBatchGames.test(lines[1])) return false;
+  for (var i = 2; i < lines.length; i++) if (!kBatchPart.test(lines[i])) return false;
+  var list = lines[0] == "" ? [] : lines[0].split("|"), names = {};
+  for (var j = 0; j < list.length; j++) names["$" + list[j]] = true;
+  m.batch = { list: list, names: names, lines: lines };
+  return m.batch;
+}
+
+// True when the log is one of its month's batch: it is then added with the batch.
+function inBatch(m, name) {
+  var batch = batchOf(m);
+  if (!batch || batch.names["$" + name] !== true) return false;
+  if (m.seenOf["$" + name]) m.twice = true;
+  m.seenOf["$" + name] = true;
+  m.seen.push(name);
+  return true;
+}
+
+function addBatch(m, batch) {
+  var games = batch.lines[1] == "" ? [] : batch.lines[1].split(",");
+  for (var i = 0; i < games.length; i++) {
+    var kg = games[i].split(":");
+    addGames(m, kindOf(+kg[0]), +kg[1]);
   }
-  m[0]++;
-  m[1] += place;
-  m[2] += p0;
-  m[3] += p1;
+  for (var j = 2; j < batch.lines.length; j++) {
+    var f = batch.lines[j].split("\t"), part = partOf(m, kindOf(+f[0]), unescapeName(f[1]));
+    for (var k = 0; k < kTotalFields; k++) part.t[k] += +f[2 + k];
+    var yaku = f[2 + kTotalFields];
+    if (yaku != "") part.yaku = part.yaku == "" ? yaku : part.yaku + "," + yaku;
+  }
+  m.names = m.names.concat(batch.list);
+}
+
+function batchText(m) {
+  var games = [], lines = [];
+  for (var key in m.games) {
+    if (key.charAt(0) == "$") games.push(key.substring(1) + ":" + m.games[key]);
+  }
+  games.sort();
+  for (var i = 0; i < m.parts.length; i++) {
+    var p = m.parts[i];
+    lines.push(p.kind.key + "\t" + escapeName(p.name) + "\t" + p.t.join("\t") + "\t" + p.yaku);
+  }
+  return kBatchTag + m.names.join("|") + "\n" + games.join(",") + (lines.length ? "\n" : "") +
+         lines.join("\n");
+}
+
+// After the replay: every month gets the logs of its batch, from the batch when the run found
+// them all, once each, else from their own values; a month that changed gets a new batch.
+function settleMonths() {
+  for (var i = 0; i < monthList.length; i++) {
+    var m = monthList[i];
+    if (m.batch && m.seen.length == m.batch.list.length && !m.twice) {
+      addBatch(m, m.batch);
+    } else if (m.seen.length > 0) {
+      m.changed = true;
+      for (var j = 0; j < m.seen.length; j++) {
+        var name = m.seen[j], value = cache.get(name);
+        // A value gone bad since leaves its log out; the next run, finding no batch with it,
+        // replays it.
+        if (value != null && value.indexOf(kTag) == 0 &&
+            mergeValue(m, kindOf(gameTypeOf(name)), value)) {
+          m.names.push(name);
+        }
+      }
+    }
+    if (m.changed) cache.set(batchKey(m), batchText(m), "");
+  }
+}
+
+// The groups the report shows: the sums of their parts over the months.
+function sumMonths() {
+  for (var i = 0; i < monthList.length; i++) {
+    var m = monthList[i];
+    for (var key in m.games) {
+      if (key.charAt(0) == "$") kindOf(+key.substring(1)).games += m.games[key];
+    }
+    for (var j = 0; j < m.parts.length; j++) {
+      var p = m.parts[j], g = groupOf(p.kind, p.name);
+      for (var k = 0; k < kTotalFields; k++) g.t[k] += p.t[k];
+      if (p.yaku != "") addYakuCounts(g, p.yaku);
+      if (p.name == chosen && m.month != "") {
+        g.months["$" + m.month] = p;
+        g.monthList.push(m.month);
+      }
+    }
+  }
+}
+
+function groupOf(kind, name) {
+  var id = "$" + kind.key + "\t" + name, g = groups[id];
+  if (!g) {
+    g = groups[id] = { name: name, kind: kind, t: zeros(kTotalFields), yaku: null, months: {},
+                       monthList: [], shown: null };
+    groupList.push(g);
+  }
+  return g;
 }
 
 function addYakuCounts(g, list) {
@@ -190,20 +328,21 @@ function addYakuCounts(g, list) {
   for (var j = 0; j < ids.length; j++) g.yaku[+ids[j]]++;
 }
 
-function zeros(n) {
-  var z = [];
-  for (var i = 0; i < n; i++) z[i] = 0;
-  return z;
-}
-
 // ---- the replay ----------------------------------------------------------------------------
 
 var options = {
   Array: Array,
   OnEnumLog: function (info) {
-    var value = cache.get(info.filetw);
+    var name = info.filetw, m = monthRecord(monthOf(name));
+    if (inBatch(m, name)) {
+      cached++;
+      return false;
+    }
+    m.changed = true;
+    var value = cache.get(name);
     if (value != null && value.indexOf(kTag) == 0 &&
-        mergeValue(kindOf(info.wGameType), monthOf(info.filetw), value)) {
+        mergeValue(m, kindOf(gameTypeOf(name)), value)) {
+      m.names.push(name);
       cached++;
       return false;
     }
@@ -211,8 +350,8 @@ var options = {
   },
   OnLogBegin: function (info, players) {
     logName = info.filetw;
-    logKind = kindOf(info.wGameType);
-    logMonth = monthOf(logName);
+    logKind = kindOf(gameTypeOf(logName));
+    logMonth = monthRecord(monthOf(logName));
     for (var s = 0; s < 4; s++) {
       seats[s] = players[s];
       present[s] = players[s].un != "";
@@ -286,10 +425,16 @@ var options = {
     });
     var value = encodeLog();
     cache.set(logName, value, "");
-    mergeValue(logKind, logMonth, value);
+    mergeValue(logMonth, logKind, value);
+    logMonth.names.push(logName);
+    logMonth.changed = true;
     fresh++;
   },
-  OnAnalyzeEnd: function () { report(); }
+  OnAnalyzeEnd: function () {
+    settleMonths();
+    sumMonths();
+    report();
+  }
 };
 
 // ---- figures -------------------------------------------------------------------------------
@@ -395,8 +540,8 @@ function yakuRows(g) {
 
 // A month's games, placing sum, rounds, wins and deal-ins.
 function monthCounts(g, month) {
-  var m = g.months["$" + month];
-  return [m[0], m[1], first(m[2]), first(m[3]) + m[3] % kPair, m[2] % kPair];
+  var t = g.months["$" + month].t, p0 = t[T_PAIRS], p1 = t[T_PAIRS + 1];
+  return [t[T_GAMES], t[T_PLACESUM], first(p0), first(p1) + p1 % kPair, p0 % kPair];
 }
 
 function sortedMonths(g) {

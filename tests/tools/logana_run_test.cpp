@@ -316,8 +316,10 @@ std::string AsciiPlayer(const Games& games) {
 }
 
 // Both examples keep each log's figures in their working folder's cache, so later runs replay
-// only new logs and, for the report, values not of its present form. A placeholder is filled
-// from --home (the analyzer tests' loopback server), gzip-compressed as the service keeps logs.
+// only new logs and, for the report, values not of its present form; the report also keeps each
+// month's sums, which a later run takes whole while the month has the same logs. A placeholder
+// is filled from --home (the analyzer tests' loopback server), gzip-compressed as the service
+// keeps logs.
 TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLacks) {
   const zuvelo::testing::TempWorkingFolder folder;
   int port = 0;
@@ -332,35 +334,42 @@ TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLac
       fs::path(LOGANA_SERVER_DIR) / "served_logs" / (games.back().name + ".mjlog");
   fs::create_directories(served.parent_path());
   std::ofstream(served, std::ios::binary) << gen::Gzip(games.back().text);
+  const std::string home = "http://127.0.0.1:" + std::to_string(port) + "/";
   const std::string player = AsciiPlayer(games);
   ASSERT_NE(player, "");
-  // A value the previous report wrote, and one of the present form that is damaged.
-  const std::string oldAndDamaged = Script(
-      "var c = external.mjCommand('CREATEINSTANCE::LOGANA1.0').cache;"
-      "c.set('" +
-      games[7].name + "', 'report1|" + player +
-      "\\t1\\t2\\t8\\t1\\t0\\t1\\t0\\t2\\t20\\t3\\t0\\t2\\t1', '');"
-      "c.set('" +
-      games[8].name + "', 'report2|x\\t9', '');");
+  auto setCache = [](const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string text = "var c = external.mjCommand('CREATEINSTANCE::LOGANA1.0').cache;";
+    for (const auto& [key, value] : entries) text += "c.set('" + key + "', '" + value + "', '');";
+    return RunTool({"--work", "work", Script(text)}).code;
+  };
+  // Before the first run: a value the previous report wrote, and one of the present form that
+  // is damaged. Before the third: a log gone, and the month of another with its batch and its
+  // own value damaged.
+  const std::string month = games[8].name.substr(0, 6);
+  const auto gone = std::find_if(games.begin() + 9, games.end() - 1,
+                                 [&](const auto& g) { return g.name.substr(0, 6) != month; });
+  ASSERT_EQ(setCache({{games[7].name, "report1|" + player +
+                                          "\\t1\\t2\\t8\\t1\\t0\\t1\\t0\\t2\\t20\\t3\\t0\\t2\\t1"},
+                      {games[8].name, "report2|x\\t9"}}),
+            0);
   const char* const reported[] = {"31, from the cache: 0", "0, from the cache: 31",
-                                  "7, from the cache: 29"};
+                                  "6, from the cache: 29"};
   const char* const counted[] = {"31, from the cache: 0", "0, from the cache: 31",
-                                 "5, from the cache: 31"};
+                                 "5, from the cache: 30"};
   std::string firstTsv, firstPage;
   for (int run = 0; run < 3; ++run) {
     SCOPED_TRACE(run);
     if (run == 2) {
-      ASSERT_EQ(RunTool({"--work", "work", oldAndDamaged}).code, 0);
+      ASSERT_EQ(setCache({{"player_report.batch:" + month, "batch2|x"},
+                          {games[8].name, "report2|x\\t9"}}),
+                0);
+      fs::remove(fs::path("logs") / gen::LogRelativePath(gone->name));
+      games.erase(gone);
       const Games more = WriteGames(301, 5);
       games.insert(games.end(), more.begin(), more.end());
     }
-    std::vector<std::string> args{"--work",
-                                  "work",
-                                  "--logs",
-                                  "logs",
-                                  "--home",
-                                  "http://127.0.0.1:" + std::to_string(port) + "/",
-                                  Example("player_report.js")};
+    std::vector<std::string> args{
+        "--work", "work", "--logs", "logs", "--home", home, Example("player_report.js")};
     if (run == 0) args.insert(args.end(), {"--player", player});  // remembered after
     args.insert(args.end(), {WinePath("report.html"), WinePath("report.tsv")});
     Result result = RunTool(args);
