@@ -425,9 +425,7 @@ var options = {
     });
     var value = encodeLog();
     cache.set(logName, value, "");
-    mergeValue(logMonth, logKind, value);
-    logMonth.names.push(logName);
-    logMonth.changed = true;
+    if (mergeValue(logMonth, logKind, value)) logMonth.names.push(logName);
     fresh++;
   },
   OnAnalyzeEnd: function () {
