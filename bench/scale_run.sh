@@ -34,6 +34,8 @@ run() {
   pid=$!
   while kill -0 "$pid" 2>/dev/null; do
     for p in $(pgrep -f 'logana-run\.exe' || true); do
+      # Only this script's runs: others on a shared machine run logana-run too.
+      grep -qaF -- "$(wine_path "$work")" "/proc/$p/cmdline" 2>/dev/null || continue
       hwm=$(awk '/VmHWM/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)
       [ "${hwm:-0}" -gt "$peak" ] && peak=$hwm
     done
