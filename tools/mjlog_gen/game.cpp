@@ -32,6 +32,9 @@ KindCounts CountsOf(const std::vector<TileCode>& tiles) {
 
 int SyantenOf(const std::vector<TileCode>& tiles) { return CalcSyanten34(CountsOf(tiles)); }
 
+// With red fives, the first code of each suit's five is the red one.
+bool IsRedFive(TileCode code) { return code == 16 || code == 52 || code == 88; }
+
 void RemoveOne(std::vector<TileCode>& tiles, TileCode code) {
   tiles.erase(std::find(tiles.begin(), tiles.end(), code));
 }
@@ -123,8 +126,11 @@ void Game::WriteHeader() {
     sx += std::string(seat ? "," : "") + "MFC"[present ? rng_.Below(3) : 2];
     scores_[seat] = present ? (n_ == 4 ? 25000 : 35000) : 0;
   }
-  const int gameType =
-      (n_ == 4 ? 0xA1 : 0xB1) | (options_.southRound ? 0x08 : 0) | (options_.redFives ? 0 : 0x02);
+  const int gameType = 0xA1 | (n_ == 3 ? kGameTypeThreePlayers : 0) |
+                       (options_.southRound ? kGameTypeEastSouth : 0) |
+                       (options_.redFives ? 0 : kGameTypeNoRedFives) |
+                       (options_.fast ? kGameTypeFast : 0);
+  out_.gameType = gameType;
   char name[64];
   std::snprintf(name, sizeof name, "%04d%02d%02d%02dgm-%04x-0000-%08x&tw=%d", 2009 + rng_.Below(4),
                 1 + rng_.Below(12), 1 + rng_.Below(28), rng_.Below(24), gameType,
@@ -703,6 +709,7 @@ bool Game::CanWin(int seat, TileCode tile, bool tsumo, WinValue* value) {
     }
   }
   c.dora += s.nukis;
+  if (options_.redFives) c.red = static_cast<int>(std::count_if(all.begin(), all.end(), IsRedFive));
   *value = EvaluateWin(c);
   return value->HasYaku();
 }
@@ -888,7 +895,7 @@ bool Game::Finish(RoundResult& r) {
               w->deltas});
       Count(kAgari);
       ++out_.wins;
-      CountWin(w->agari.who, w->agari.fromWho);
+      CountWin(w->agari);
     }
   } else {
     std::vector<std::vector<TileCode>> shown(r.shown.begin(), r.shown.begin() + n_);
@@ -898,6 +905,25 @@ bool Game::Finish(RoundResult& r) {
     out_.ryuukyokuTypes.push_back(r.type);
   }
   return over;
+}
+
+void Game::CountWin(const LogWriter::Agari& agari) {
+  const int who = agari.who, from = agari.fromWho;
+  if (who == from) {
+    ++out_.tsumoWins[who];
+  } else {
+    ++out_.ronWins[who];
+    ++out_.dealIns[from];
+    out_.dealInPoints[from] += agari.points;
+  }
+  out_.winPoints[who] += agari.points;
+  out_.riichiWins[who] += seats_[who].riichi;
+  auto& counts = out_.yakuCounts[who];
+  for (std::size_t i = 0; i + 1 < agari.yaku.size(); i += 2) {
+    const int number = agari.yaku[i], han = agari.yaku[i + 1];
+    counts[number] += number >= kYakuDoraFirst ? han : 1;
+  }
+  for (int number : agari.yakuman) ++counts[number];
 }
 
 // Final scores with points in tenths: (score - return) / 1000 plus the placing bonus, the top
@@ -916,6 +942,8 @@ std::string Game::Owari() {
   for (int place = 0; place < n_; ++place) {
     const int seat = order[place];
     tenths[seat] = (scores_[seat] - back) / 100 + (n_ == 4 ? kUma4 : kUma3)[place];
+    out_.placements[seat] = place + 1;
+    out_.finalScores[seat] = scores_[seat];
   }
   tenths[order[0]] += n_ == 4 ? 200 : 150;
   std::string text;

@@ -114,14 +114,7 @@ class Game {
   }
   void Count(int event) { ++out_.events[event]; }
   void Record(GenMove move) { out_.moves.push_back(std::move(move)); }
-  void CountWin(int who, int from) {
-    if (who == from) {
-      ++out_.tsumoWins[who];
-    } else {
-      ++out_.ronWins[who];
-      ++out_.dealIns[from];
-    }
-  }
+  void CountWin(const LogWriter::Agari& agari);
 
   Rng rng_;
   GenOptions options_;

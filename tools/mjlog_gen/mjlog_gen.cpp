@@ -10,6 +10,8 @@ GenOptions OptionsForSeed(std::uint64_t seed) {
   GenOptions options;
   options.players = seed % 4 == 3 ? 3 : 4;
   options.southRound = seed % 5 != 0;
+  options.redFives = seed % 9 != 4 && seed % 9 != 8;
+  options.fast = seed % 11 == 6;
   options.chips = seed % 7 == 0;
   options.timedRoot = seed % 3 == 0;
   return options;

@@ -12,18 +12,26 @@
 
 namespace zuvelo::gen {
 
+// Game type bits of the rule set; the others give the table's level.
+constexpr int kGameTypeNoRedFives = 0x02, kGameTypeEastSouth = 0x08, kGameTypeThreePlayers = 0x10,
+              kGameTypeFast = 0x40;
+// Yaku numbers of a win element run from 0 to 54: the last three are dora, under-dora and red
+// fives, written with their count as the han.
+constexpr int kYakuNumbers = 55, kYakuDoraFirst = 52;
+
 struct GenOptions {
   int players = 4;          // 4, or 3 (no chi, North set aside as nuki)
   bool southRound = true;   // east and south rounds; false: east only
+  bool redFives = true;     // one red five per suit, each worth a dora; false: bit 0x02
+  bool fast = false;        // the fast table: only the game type tells
   bool chips = false;       // 16-value score lists
   bool timedRoot = false;   // root tag with a time attribute
   int scenarioPercent = 6;  // rounds dealt to provoke an abortive draw or nagashi
-  bool redFives = true;     // false: game type bit 0x02, a game without red fives
   bool doubleRon = false;   // two players waiting on a discard both win
 };
 
 // The options the command-line tool and the tests use for a seed: mostly four players,
-// every fourth game three players, some east-only, chip and timed games.
+// every fourth game three players, some east-only, no-red-five, fast, chip and timed games.
 [[nodiscard]] GenOptions OptionsForSeed(std::uint64_t seed);
 
 // One call as the generator encoded it, to be compared with the replay's decoding.
@@ -68,6 +76,7 @@ struct GeneratedGame {
   std::string name;  // log name, e.g. "2011020312gm-00a9-0000-1a2b3c4d&tw=2"
   std::string text;
   int players = 4;
+  int gameType = 0;  // as the name writes it: kGameType* bits over the table's level bits
   EventCounts events{};
   std::vector<GenCall> calls;
   std::array<std::vector<TileCode>, 4> finalHands;  // concealed tiles at the end, sorted
@@ -91,6 +100,16 @@ struct GeneratedGame {
   std::array<int, 4> readyFuritenRounds{};
   std::array<int, 4> drawsReady{};
   std::vector<GenMove> moves;
+  // Per seat, for a report's results and win figures: the final placing (1 first, ties to the
+  // earlier seat) and score in points; the points of the seat's wins and of the wins its
+  // discards paid (the points the win element gives); wins after its riichi; and per yaku
+  // number the wins that had it, dora (numbers 52 to 54) counted once per dora.
+  std::array<int, 4> placements{};
+  std::array<int, 4> finalScores{};
+  std::array<int, 4> winPoints{};
+  std::array<int, 4> dealInPoints{};
+  std::array<int, 4> riichiWins{};
+  std::array<std::array<int, kYakuNumbers>, 4> yakuCounts{};
 };
 
 [[nodiscard]] GeneratedGame GenerateGame(std::uint64_t seed, const GenOptions& options);

@@ -8,7 +8,8 @@ namespace {
 
 constexpr int kYakuTsumo = 0, kYakuRiichi = 1, kYakuRinshan = 4, kYakuHaitei = 5, kYakuHoutei = 6,
               kYakuTanyao = 8, kYakuSeatWind = 10, kYakuRoundWind = 14, kYakuDragon = 18,
-              kYakuChiitoitsu = 22, kYakuDora = 52, kYakuUra = 54, kYakumanKokushi = 47;
+              kYakuChiitoitsu = 22, kYakuDora = 52, kYakuUra = 53, kYakuRed = 54,
+              kYakumanKokushi = 47;
 
 bool IsTripletOf(const WinContext& c, int kind) {
   return c.concealed[kind] >= 3 ||
@@ -89,6 +90,7 @@ WinValue EvaluateWin(const WinContext& c) {
   if (v.han == 0) return v;
   if (c.dora > 0) Add(v, kYakuDora, c.dora);
   if (c.riichi) Add(v, kYakuUra, c.ura);
+  if (c.red > 0) Add(v, kYakuRed, c.red);
   SetBase(v);
   return v;
 }

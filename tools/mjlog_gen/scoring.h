@@ -1,5 +1,6 @@
 // Yaku and points of a generated win: a small, honest subset of the scoring rules (riichi,
-// self-draw, tanyao, yakuhai, seven pairs, last tile, after a kan, thirteen orphans, dora),
+// self-draw, tanyao, yakuhai, seven pairs, last tile, after a kan, thirteen orphans, dora,
+// under-dora, red fives),
 // enough that every generated win has a yaku and consistent payments.
 #pragma once
 
@@ -22,6 +23,7 @@ struct WinContext {
   int roundWind = 27;  // kind of the round wind
   int dora = 0;
   int ura = 0;
+  int red = 0;  // red fives among the hand's and melds' tiles
 };
 
 struct WinValue {
