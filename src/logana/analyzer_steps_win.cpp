@@ -47,13 +47,15 @@ void IDispatchLogAnaImpl::MainThreadStep() {
     hrStep = Guarded([&] { return ReplayStep(); });
     error = "ERROR(3) hr=%X %s";
   }
-  // Made before the worker wakes: it may refill the log info and reset hrStep at once.
+  // Made before the worker wakes: it may refill its log info and reset hrStep at once. The
+  // name is the step's own, which a step that failed early has not shown script yet.
   const bool failed = hrStep != S_OK;
   char status[1024] = "";
   if (failed) {
     static_cast<void>(NoThrow("MainThreadStep", [&] {
+      const LogInfo& info = bEnumCacheStep ? logInfo->record() : stepLogInfo;
       std::snprintf(status, sizeof status, error, static_cast<unsigned>(hrStep),
-                    NarrowAnsi(logInfo->record().name).c_str());
+                    NarrowAnsi(info.name).c_str());
       return S_OK;
     }));
   }
