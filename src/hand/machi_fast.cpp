@@ -1,7 +1,8 @@
 // Table-driven completeness and waits for legal hands. The greedy set test never carries
 // tiles from one suit into the next, and every real head passes the residue filter, so a
 // hand is complete exactly when its honours allow it and the suits are complete as sets, one
-// of them as sets and the pair. Waits then need one table lookup per added suit tile.
+// of them as sets and the pair. Each suit's entry lists the ranks whose added tile makes it
+// complete either way, so the waits need no lookup beyond the hand's own three.
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -40,16 +41,16 @@ bool SuitsComplete(const std::array<std::uint8_t, 3>& f, const HonourCensus& h) 
 }
 
 struct SuitView {
-  const SuitTables& tables;
-  std::array<SuitKey, 3> keys;
+  std::array<const SuitClass*, 3> classes;
   std::array<std::uint8_t, 3> flags;
 };
 
 SuitView ViewSuits(const KindCounts& counts) {
-  SuitView v{GetSuitTables(), {}, {}};
+  const SuitTables& tables = GetSuitTables();
+  SuitView v;
   for (int s = 0; s < 3; ++s) {
-    v.keys[s] = KeyOfSuit(&counts[9 * s]);
-    v.flags[s] = v.tables.Shape(v.tables.Index(v.keys[s])).flags;
+    v.classes[s] = &tables.ClassOf(&counts[9 * s]);
+    v.flags[s] = v.classes[s]->flags;
   }
   return v;
 }
@@ -64,17 +65,13 @@ std::uint8_t NeededFlags(const SuitView& v, int s, const HonourCensus& h) {
   return needed;
 }
 
-std::uint64_t SuitWaits(const KindCounts& counts, const SuitView& v, const HonourCensus& h) {
+std::uint64_t SuitWaits(const SuitView& v, const HonourCensus& h) {
   std::uint64_t waits = 0;
   for (int s = 0; s < 3; ++s) {
     const std::uint8_t needed = NeededFlags(v, s, h);
-    if (needed == 0) continue;
-    for (int r = 0; r < kSuitLength; ++r) {
-      const int k = 9 * s + r;
-      if (counts[k] < 4 &&
-          (v.tables.Shape(v.tables.Index(KeyWithAdded(v.keys[s], r))).flags & needed))
-        waits |= std::uint64_t{1} << k;
-    }
+    const unsigned ranks = ((needed & kSets) ? v.classes[s]->setWaits : 0u) |
+                           ((needed & kPair) ? v.classes[s]->pairWaits : 0u);
+    waits |= std::uint64_t{ranks} << (9 * s);
   }
   return waits;
 }
@@ -129,17 +126,17 @@ std::uint64_t OrphanWaits(const KindCounts& counts) {
 // be paired; any other addition leaves a 1, 3 or 4.
 std::uint64_t SevenPairsWaits(const Packed& words) {
   int ones = 0;
-  std::uint64_t threeUp = 0;
-  for (std::uint64_t w : words) {
+  Word threeUp = 0;
+  for (Word w : words) {
     const Planes p = PlanesOf(w);
     ones += ByteSum(p.one);
     threeUp |= p.three | p.four;
   }
   if (ones != 1 || threeUp != 0) return 0;
   std::uint64_t waits = 0;
-  for (int i = 0; i < 5; ++i)
-    for (std::uint64_t bits = PlanesOf(words[i]).one; bits != 0; bits &= bits - 1)
-      waits |= std::uint64_t{1} << (8 * i + std::countr_zero(bits) / 8);
+  for (int i = 0; i < kWords; ++i)
+    for (Word bits = PlanesOf(words[i]).one; bits != 0; bits &= bits - 1)
+      waits |= std::uint64_t{1} << KindAt(i, std::countr_zero(bits) / 8);
   return waits;
 }
 
@@ -155,7 +152,7 @@ int FastComputeMachi(const KindCounts& counts, TileKind* out) {
   if (held < 0 || held > 13) return kNotLegal;
   const SuitView v = ViewSuits(counts);
   const HonourCensus h = CountHonours(counts);
-  std::uint64_t waits = SuitWaits(counts, v, h) | HonourWaits(counts, v, h);
+  std::uint64_t waits = SuitWaits(v, h) | HonourWaits(counts, v, h);
   if (held == 13) waits |= OrphanWaits(counts) | SevenPairsWaits(words);
   int n = 0;
   for (; waits != 0; waits &= waits - 1) out[n++] = static_cast<TileKind>(std::countr_zero(waits));

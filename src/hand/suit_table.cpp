@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "hand/interner.h"
 #include "hand/syanten_detail.h"
 #include "hand/syanten_search.h"
 
@@ -182,27 +184,16 @@ SuitShape SuitTables::ComputeShape(const KindCounts& suit) const {
   return shape;
 }
 
-int SuitTables::Intern(const SuitShape& shape, std::array<std::uint16_t, kHashSlots>& slots) {
-  std::uint64_t words[sizeof(SuitShape) / 8];
-  std::memcpy(words, &shape, sizeof words);
-  std::uint64_t mixed = 0;
-  for (std::uint64_t w : words) mixed = (mixed ^ w) * 0x9E3779B97F4A7C15ull;
-  const auto hash = static_cast<std::uint32_t>(mixed >> 40);
-  for (std::uint32_t slot = hash % kHashSlots;; slot = (slot + 1) % kHashSlots) {
-    if (slots[slot] == 0) {
-      if (shapeCount_ == kMaxShapes) std::abort();  // the tests pin the count below
-      shapes_[shapeCount_] = shape;
-      slots[slot] = static_cast<std::uint16_t>(++shapeCount_);
-      return shapeCount_ - 1;
-    }
-    if (shapes_[slots[slot] - 1] == shape) return slots[slot] - 1;
-  }
-}
+struct SuitTables::Waits {
+  std::vector<std::uint16_t> sets = std::vector<std::uint16_t>(kSuitVectorCount);
+  std::vector<std::uint16_t> pair = std::vector<std::uint16_t>(kSuitVectorCount);
+};
 
 // A vector comes after every vector it contains: a smaller head has fewer tiles, and so has
-// a smaller tail under the same head. So each search finds its subtrees' shapes built.
-void SuitTables::BuildShapes() {
-  std::array<std::uint16_t, kHashSlots> slots{};
+// a smaller tail under the same head. So each search finds its subtrees' shapes built. A
+// complete vector makes its rank a wait of each vector one tile short of it, built already.
+void SuitTables::BuildShapes(Waits& waits) {
+  Interner<SuitShape> shapes(shapes_.data(), kMaxShapes);
   const auto tails = GradedKeys<kTailKeys>(4);
   const auto tailsUpTo = TailsUpTo();
   int index = 0;
@@ -214,15 +205,43 @@ void SuitTables::BuildShapes() {
       for (int r = 4, key = h; r >= 0; --r, key /= 5) suit[r] = static_cast<std::uint8_t>(key % 5);
       for (int r = 8, key = tails[i]; r >= 5; --r, key /= 5)
         suit[r] = static_cast<std::uint8_t>(key % 5);
-      if (Index(KeyOfSuit(suit.data())) != index) std::abort();
-      shapeOf_[index++] = static_cast<std::uint16_t>(Intern(ComputeShape(suit), slots));
+      const SuitKey key = KeyOfSuit(suit.data());
+      if (Index(key) != index) std::abort();
+      const SuitShape shape = ComputeShape(suit);
+      shapeOf_[index++] = static_cast<std::uint16_t>(shapes.Add(shape));
+      const std::uint8_t complete = shape.flags & (kCompleteSets | kCompletePair);
+      for (int r = 0; complete != 0 && r < kSuitLength; ++r) {
+        if (suit[r] == 0) continue;
+        const int shorter = Index(KeyWithAdded(key, r, -1));
+        if (complete & kCompleteSets) waits.sets[shorter] |= static_cast<std::uint16_t>(1u << r);
+        if (complete & kCompletePair) waits.pair[shorter] |= static_cast<std::uint16_t>(1u << r);
+      }
     }
   }
+  shapeCount_ = shapes.size();
+}
+
+void SuitTables::BuildClasses(const Waits& waits) {
+  std::vector<SlotRows> rows(SlotTables::kMaxRows);
+  Interner<SlotRows> rowIds(rows.data(), SlotTables::kMaxRows);
+  std::vector<std::uint8_t> rowOfShape(shapeCount_);
+  for (int s = 0; s < shapeCount_; ++s)
+    rowOfShape[s] = static_cast<std::uint8_t>(rowIds.Add(SlotRowsOf(shapes_[s])));
+  slots_.Build(rows.data(), rowIds.size());
+  Interner<SuitClass> classes(classes_.data(), kMaxClasses);
+  for (int i = 0; i < kSuitVectorCount; ++i) {
+    const int shape = shapeOf_[i];
+    const SuitClass c{waits.sets[i], waits.pair[i], rowOfShape[shape], shapes_[shape].flags};
+    classOf_[i] = static_cast<std::uint16_t>(classes.Add(c));
+  }
+  classCount_ = classes.size();
 }
 
 SuitTables::SuitTables() {
   BuildIndex();
-  BuildShapes();
+  Waits waits;
+  BuildShapes(waits);
+  BuildClasses(waits);
 }
 
 const SuitTables& GetSuitTables() {

@@ -1,11 +1,13 @@
 // Per-suit tables of the fast hand evaluation: for every count vector of one suit (counts
-// 0..4, at most 14 tiles) what the decomposition search can reach inside that suit, and
-// whether the suit is complete as sets.
+// 0..4, at most 14 tiles) what the decomposition search can reach inside that suit, whether
+// the suit is complete, and which added tile completes it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "hand/slot_table.h"
+#include "hand/suit_shape.h"
 #include "hand/tile.h"
 
 namespace zuvelo::detail {
@@ -13,33 +15,6 @@ namespace zuvelo::detail {
 inline constexpr int kSuitLength = 9;
 inline constexpr int kMaxSuitTiles = 14;
 inline constexpr int kSuitVectorCount = 405350;  // vectors of nine counts 0..4 summing to <= 14
-
-// Index: sets (0..4). Value: the most partial sets plus pairs that a decomposition with that
-// many sets reaches, capped at kBlockCap; kNoBlocks when no decomposition has that many sets.
-// The cap loses nothing: the evaluation never credits more than five blocks besides the sets.
-using BlockRow = std::array<std::int8_t, 5>;
-inline constexpr std::int8_t kNoBlocks = -32;
-inline constexpr int kBlockCap = 5;
-
-// What one suit vector offers. "Isolated" means tiles a decomposition leaves as singles; a
-// pairless decomposition that isolates only tiles of kinds held four times costs one more.
-struct alignas(32) SuitShape {
-  BlockRow any;       // every decomposition
-  BlockRow withPair;  // decompositions holding a pair
-  BlockRow noPair;    // decompositions without a pair
-  std::uint8_t flags;
-  BlockRow noPairClean;  // without a pair, nothing isolated
-  BlockRow noPairQuad;   // without a pair, only quad tiles isolated
-  BlockRow noPairOther;  // without a pair, some other tile isolated
-  std::uint8_t maxSets;  // the most sets any decomposition reaches
-
-  friend bool operator==(const SuitShape&, const SuitShape&) = default;
-};
-static_assert(sizeof(SuitShape) == 32, "shapes are hashed and compared as four words");
-
-inline constexpr std::uint8_t kCompleteSets = 1;   // every tile in a set
-inline constexpr std::uint8_t kCompletePair = 2;   // sets and exactly one pair
-inline constexpr std::uint8_t kQuadIsolation = 4;  // noPairQuad reaches something
 
 // A suit vector as base-5 numbers of ranks 1-5 (head) and 6-9 (tail), so that neighbours are
 // cheap to find.
@@ -53,14 +28,24 @@ struct SuitKey {
           ((c[5] * 5 + c[6]) * 5 + c[7]) * 5 + c[8]};
 }
 
-// The key with one more tile of rank r (0..8).
-[[nodiscard]] constexpr SuitKey KeyWithAdded(SuitKey key, int r) {
+// The key with `delta` (+1 or -1) tiles of rank r (0..8).
+[[nodiscard]] constexpr SuitKey KeyWithAdded(SuitKey key, int r, int delta = 1) {
   constexpr int kPow5[] = {625, 125, 25, 5, 1, 125, 25, 5, 1};
-  if (r < 5) return {key.head + kPow5[r], key.tail};
-  return {key.head, key.tail + kPow5[r]};
+  if (r < 5) return {key.head + delta * kPow5[r], key.tail};
+  return {key.head, key.tail + delta * kPow5[r]};
 }
 
-// The tables: built by the first GetSuitTables() (thread-safe), never freed, about 1 MB.
+// What the fast paths read of one suit vector.
+struct SuitClass {
+  std::uint16_t setWaits;   // bit r: one more tile of rank r leaves every tile in sets
+  std::uint16_t pairWaits;  // bit r: one more tile of rank r leaves sets and one pair
+  std::uint8_t slots;       // its slot rows in SlotTables
+  std::uint8_t flags;       // kCompleteSets, kCompletePair, kQuadIsolation
+
+  friend bool operator==(const SuitClass&, const SuitClass&) = default;
+};
+
+// The tables: built by the first GetSuitTables() (thread-safe), never freed, about 2 MB.
 class SuitTables {
  public:
   SuitTables();
@@ -73,20 +58,28 @@ class SuitTables {
   [[nodiscard]] const SuitShape& ShapeOf(const std::uint8_t* counts9) const {
     return Shape(Index(KeyOfSuit(counts9)));
   }
+  [[nodiscard]] const SuitClass& Class(int index) const { return classes_[classOf_[index]]; }
+  [[nodiscard]] const SuitClass& ClassOf(const std::uint8_t* counts9) const {
+    return Class(Index(KeyOfSuit(counts9)));
+  }
+  [[nodiscard]] const SlotTables& slots() const { return slots_; }
   [[nodiscard]] int ShapeCount() const { return shapeCount_; }
+  [[nodiscard]] int ClassCount() const { return classCount_; }
 
   static constexpr int kMaxShapes = 4096;
+  static constexpr int kMaxClasses = 8192;
 
  private:
   static constexpr int kHeadKeys = 3125;
   static constexpr int kTailKeys = 625;
-  static constexpr int kHashSlots = 2 * kMaxShapes;
+
+  struct Waits;  // per vector while building
 
   void BuildIndex();
-  void BuildShapes();
+  void BuildShapes(Waits& waits);
+  void BuildClasses(const Waits& waits);
   [[nodiscard]] SuitShape ComputeShape(const KindCounts& suit) const;
   [[nodiscard]] std::uint8_t CompletionFlags(const KindCounts& suit) const;
-  int Intern(const SuitShape& shape, std::array<std::uint16_t, kHashSlots>& slots);
 
   // Vectors are ordered by head, heads and tails each by tile count first, so the few-tile
   // vectors that real hands are made of sit close together. headStart_[h]: vectors before the
@@ -94,8 +87,12 @@ class SuitTables {
   std::array<std::int32_t, kHeadKeys> headStart_;
   std::array<std::uint16_t, kTailKeys> tailRank_;
   std::array<std::uint16_t, kSuitVectorCount> shapeOf_;
+  std::array<std::uint16_t, kSuitVectorCount> classOf_;
   std::array<SuitShape, kMaxShapes> shapes_;
+  std::array<SuitClass, kMaxClasses> classes_;
+  SlotTables slots_;
   int shapeCount_ = 0;
+  int classCount_ = 0;
 };
 
 [[nodiscard]] const SuitTables& GetSuitTables();
