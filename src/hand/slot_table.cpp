@@ -11,9 +11,7 @@ namespace {
 
 constexpr int kSlots = 5;  // 0..4 set slots
 
-std::int8_t Clamped(int value) {
-  return static_cast<std::int8_t>(value < 0 ? kNoSlots : value);
-}
+std::int8_t Clamped(int value) { return static_cast<std::int8_t>(value < 0 ? kNoSlots : value); }
 
 // Best value for each number of slots: m sets (2 each) and up to `slots - m` of the row's
 // blocks less `spent` (1 each); fewer slots than that leave the rest empty.
@@ -103,8 +101,9 @@ void SlotTables::Build(const SlotRows* rows, int count) {
   Interner<PairRows> pairIds(pairs.data(), kMaxPairs);
   for (int a = 0; a < count; ++a)
     for (int b = 0; b < count; ++b) {
-      const PairRows p{Convolve(rows[a].any, rows[b].any),
-                       Max(Convolve(rows[a].head, rows[b].any), Convolve(rows[a].any, rows[b].head))};
+      const PairRows p{
+          Convolve(rows[a].any, rows[b].any),
+          Max(Convolve(rows[a].head, rows[b].any), Convolve(rows[a].any, rows[b].head))};
       pair_[a][b] = static_cast<std::uint8_t>(pairIds.Add(p));
     }
   Interner<RestRows> restIds(rests.data(), kMaxRests);
