@@ -45,14 +45,17 @@ struct SuitView {
   std::array<std::uint8_t, 3> flags;
 };
 
-SuitView ViewSuits(const KindCounts& counts) {
+// False when a suit holds more than maxTiles: the tables do not know it, or (for the waits)
+// the suits one tile larger.
+bool ViewSuits(const KindCounts& counts, int maxTiles, SuitView& v) {
   const SuitTables& tables = GetSuitTables();
-  SuitView v;
   for (int s = 0; s < 3; ++s) {
-    v.classes[s] = &tables.ClassOf(&counts[9 * s]);
+    const SuitKey key = KeyOfSuit(&counts[9 * s]);
+    if (tables.Tiles(key) > maxTiles) return false;
+    v.classes[s] = &tables.Class(tables.Index(key));
     v.flags[s] = v.classes[s]->flags;
   }
-  return v;
+  return true;
 }
 
 // What suit s must become, with one added tile, for the hand to be complete.
@@ -143,14 +146,17 @@ std::uint64_t SevenPairsWaits(const Packed& words) {
 }  // namespace
 
 bool FastAgariCheck(const KindCounts& counts) {
-  return SuitsComplete(ViewSuits(counts).flags, CountHonours(counts));
+  SuitView v;
+  if (!ViewSuits(counts, kTabledSuitTiles, v)) return LiteralAgariCheck(counts);
+  return SuitsComplete(v.flags, CountHonours(counts));
 }
 
 int FastComputeMachi(const KindCounts& counts, TileKind* out) {
   const Packed words = Pack(counts);
   const int held = LegalTotal(words);
   if (held < 0 || held > 13) return kNotLegal;
-  const SuitView v = ViewSuits(counts);
+  SuitView v;
+  if (!ViewSuits(counts, kTabledSuitTiles - 1, v)) return kNotLegal;
   const HonourCensus h = CountHonours(counts);
   std::uint64_t waits = SuitWaits(v, h) | HonourWaits(counts, v, h);
   if (held == 13) waits |= OrphanWaits(counts) | SevenPairsWaits(words);

@@ -23,10 +23,10 @@ int DigitSum(int key, int digits) {
 }
 
 // Per tile count r, the tails (four counts 0..4) holding at most r tiles.
-std::array<int, kMaxSuitTiles + 1> TailsUpTo() {
-  std::array<int, kMaxSuitTiles + 1> upTo{};
+std::array<int, kTabledSuitTiles + 1> TailsUpTo() {
+  std::array<int, kTabledSuitTiles + 1> upTo{};
   for (int t = 0; t < 625; ++t)
-    for (int r = DigitSum(t, 4); r <= kMaxSuitTiles; ++r) ++upTo[r];
+    for (int r = DigitSum(t, 4); r <= kTabledSuitTiles; ++r) ++upTo[r];
   return upTo;
 }
 
@@ -80,31 +80,34 @@ class ShapeVisitor {
     // judged against the wrong kinds. Only kinds a..a+2 can have lost tiles so far.
     for (int k = a; k < std::min(a + 3, kSuitLength); ++k)
       if ((c.fourMask >> k & 1) != 0 && c.counts[k] != 4) return false;
-    Merge(c, tables_.ShapeOf(c.counts.data()));
+    const SuitKey key = KeyOfSuit(c.counts.data());
+    if (!tables_.Tabled(key)) return false;  // a larger suit met after start-up
+    Merge(c, tables_.Shape(tables_.Index(key)));
     return true;
   }
 
   const Reach& reach() const { return reach_; }
 
  private:
+  // The subtree's rows moved up by what the search has taken so far.
   void Merge(const SyantenCalc& c, const SuitShape& rest) {
-    const bool pair = c.toitsu > 0;
-    const int isolation = IsolationOf(c.isolatedMask, c.fourMask);
-    const int blocks = c.taatsu + c.toitsu;
-    const BlockRow* noPairRows[3] = {&rest.noPairClean, &rest.noPairQuad, &rest.noPairOther};
-    for (int m = 0; m + c.mentsu <= 4; ++m) {
-      const int sets = c.mentsu + m;
-      if (rest.any[m] < 0) continue;
-      if (pair) {
-        reach_.Add(sets, blocks + rest.any[m], true, 0);
-        continue;
-      }
-      if (rest.withPair[m] >= 0) reach_.Add(sets, blocks + rest.withPair[m], true, 0);
-      for (int i = 0; i < 3; ++i) {
-        const int q = (*noPairRows[i])[m];
-        if (q >= 0) reach_.Add(sets, blocks + q, false, std::max(isolation, i));
-      }
+    const int sets = c.mentsu, blocks = c.taatsu + c.toitsu;
+    if (c.toitsu > 0) {
+      RaiseShifted(reach_.withPair, rest.any, sets, blocks);
+      return;
     }
+    const int isolation = IsolationOf(c.isolatedMask, c.fourMask);
+    RaiseShifted(reach_.withPair, rest.withPair, sets, blocks);
+    RaiseShifted(reach_.noPair[isolation], rest.noPairClean, sets, blocks);
+    RaiseShifted(reach_.noPair[std::max(isolation, 1)], rest.noPairQuad, sets, blocks);
+    RaiseShifted(reach_.noPair[2], rest.noPairOther, sets, blocks);
+  }
+
+  static void RaiseShifted(BlockRow& into, const BlockRow& row, int sets, int blocks) {
+    for (int m = 0; m + sets < 5; ++m)
+      if (row[m] >= 0)
+        into[m + sets] = std::max(into[m + sets],
+                                  static_cast<std::int8_t>(std::min(row[m] + blocks, kBlockCap)));
   }
 
   const SuitTables& tables_;
@@ -129,33 +132,53 @@ std::array<std::uint16_t, N> GradedKeys(int digits) {
 void SuitTables::BuildIndex() {
   const auto tails = GradedKeys<kTailKeys>(4);
   for (int i = 0; i < kTailKeys; ++i) tailRank_[tails[i]] = static_cast<std::uint16_t>(i);
+  for (int t = 0; t < kTailKeys; ++t) tailTiles_[t] = static_cast<std::uint8_t>(DigitSum(t, 4));
   const auto tailsUpTo = TailsUpTo();
   int start = 0;
   headStart_.fill(0);
   for (int h : GradedKeys<kHeadKeys>(5)) {
     const int tiles = DigitSum(h, 5);
-    if (tiles > kMaxSuitTiles) continue;
+    headTiles_[h] = static_cast<std::uint8_t>(tiles);
+    if (tiles > kTabledSuitTiles) continue;
     headStart_[h] = start;
-    start += tailsUpTo[kMaxSuitTiles - tiles];
+    start += tailsUpTo[kTabledSuitTiles - tiles];
   }
   if (start != kSuitVectorCount) std::abort();
+}
+
+// The greedy set test on the whole suit, and after each pair.
+static std::uint8_t LiteralCompletionFlags(const KindCounts& suit) {
+  KindCounts work = suit;
+  std::uint8_t flags = GreedySets(work.data(), 0, kSuitLength) ? kCompleteSets : 0;
+  for (int k = 0; k < kSuitLength; ++k) {
+    if (suit[k] < 2) continue;
+    work = suit;
+    work[k] -= 2;
+    if (GreedySets(work.data(), 0, kSuitLength)) flags |= kCompletePair;
+  }
+  return flags;
 }
 
 // Completeness from smaller vectors: the greedy set test's first step leaves a vector whose
 // own test is the rest of this one, and sets-and-pair is sets after some pair.
 std::uint8_t SuitTables::CompletionFlags(const KindCounts& suit) const {
-  KindCounts work = suit;
   int a = 0;
-  while (a < kSuitLength && work[a] == 0) ++a;
+  while (a < kSuitLength && suit[a] == 0) ++a;
   if (a == kSuitLength) return kCompleteSets;
+  const SuitKey key = KeyOfSuit(suit.data());
+  if (!Tabled(key)) return LiteralCompletionFlags(suit);
+  const auto completeSets = [&](SuitKey k) { return (Shape(Index(k)).flags & kCompleteSets) != 0; };
+  // Sets alone hold 3n tiles, sets and a pair 3n+2.
+  int tiles = 0;
+  for (int k = a; k < kSuitLength; ++k) tiles += suit[k];
   std::uint8_t flags = 0;
-  if (GreedySets(work.data(), a, a + 1) && (ShapeOf(work.data()).flags & kCompleteSets))
-    flags = kCompleteSets;
-  for (int k = a; k < kSuitLength; ++k) {
-    if (suit[k] < 2) continue;
-    work = suit;
-    work[k] -= 2;
-    if (ShapeOf(work.data()).flags & kCompleteSets) flags |= kCompletePair;
+  if (tiles % 3 == 0) {
+    KindCounts work = suit;
+    if (GreedySets(work.data(), a, a + 1) && completeSets(KeyOfSuit(work.data())))
+      flags = kCompleteSets;
+  } else if (tiles % 3 == 2) {
+    for (int k = a; k < kSuitLength; ++k)
+      if (suit[k] >= 2 && completeSets(KeyWithAdded(key, k, -2))) flags |= kCompletePair;
   }
   return flags;
 }
@@ -196,15 +219,18 @@ void SuitTables::BuildShapes(Waits& waits) {
   Interner<SuitShape> shapes(shapes_.data(), kMaxShapes);
   const auto tails = GradedKeys<kTailKeys>(4);
   const auto tailsUpTo = TailsUpTo();
+  std::array<std::array<std::uint8_t, 4>, kTailKeys> tailDigits;
+  for (int i = 0; i < kTailKeys; ++i)
+    for (int r = 3, key = tails[i]; r >= 0; --r, key /= 5)
+      tailDigits[i][r] = static_cast<std::uint8_t>(key % 5);
   int index = 0;
   for (int h : GradedKeys<kHeadKeys>(5)) {
     const int tiles = DigitSum(h, 5);
-    if (tiles > kMaxSuitTiles) continue;
-    for (int i = 0; i < tailsUpTo[kMaxSuitTiles - tiles]; ++i) {
-      KindCounts suit{};
-      for (int r = 4, key = h; r >= 0; --r, key /= 5) suit[r] = static_cast<std::uint8_t>(key % 5);
-      for (int r = 8, key = tails[i]; r >= 5; --r, key /= 5)
-        suit[r] = static_cast<std::uint8_t>(key % 5);
+    if (tiles > kTabledSuitTiles) continue;
+    KindCounts suit{};
+    for (int r = 4, key = h; r >= 0; --r, key /= 5) suit[r] = static_cast<std::uint8_t>(key % 5);
+    for (int i = 0; i < tailsUpTo[kTabledSuitTiles - tiles]; ++i) {
+      std::copy(tailDigits[i].begin(), tailDigits[i].end(), suit.begin() + 5);
       const SuitKey key = KeyOfSuit(suit.data());
       if (Index(key) != index) std::abort();
       const SuitShape shape = ComputeShape(suit);
@@ -229,10 +255,19 @@ void SuitTables::BuildClasses(const Waits& waits) {
     rowOfShape[s] = static_cast<std::uint8_t>(rowIds.Add(SlotRowsOf(shapes_[s])));
   slots_.Build(rows.data(), rowIds.size());
   Interner<SuitClass> classes(classes_.data(), kMaxClasses);
+  // Most vectors have no wait: their class follows from the shape alone.
+  std::vector<std::int32_t> waitlessClass(shapeCount_, -1);
   for (int i = 0; i < kSuitVectorCount; ++i) {
     const int shape = shapeOf_[i];
     const SuitClass c{waits.sets[i], waits.pair[i], rowOfShape[shape], shapes_[shape].flags};
-    classOf_[i] = static_cast<std::uint16_t>(classes.Add(c));
+    const bool waitless = (c.setWaits | c.pairWaits) == 0;
+    if (!waitless || waitlessClass[shape] < 0) {
+      const int id = classes.Add(c);
+      if (waitless) waitlessClass[shape] = id;
+      classOf_[i] = static_cast<std::uint16_t>(id);
+    } else {
+      classOf_[i] = static_cast<std::uint16_t>(waitlessClass[shape]);
+    }
   }
   classCount_ = classes.size();
 }
@@ -242,6 +277,14 @@ SuitTables::SuitTables() {
   Waits waits;
   BuildShapes(waits);
   BuildClasses(waits);
+}
+
+SuitShape SuitTables::ShapeOfAny(const std::uint8_t* counts9) const {
+  const SuitKey key = KeyOfSuit(counts9);
+  if (Tabled(key)) return Shape(Index(key));
+  KindCounts suit{};
+  std::copy(counts9, counts9 + kSuitLength, suit.begin());
+  return ComputeShape(suit);
 }
 
 const SuitTables& GetSuitTables() {

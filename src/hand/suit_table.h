@@ -1,6 +1,8 @@
 // Per-suit tables of the fast hand evaluation: for every count vector of one suit (counts
-// 0..4, at most 14 tiles) what the decomposition search can reach inside that suit, whether
-// the suit is complete, and which added tile completes it.
+// 0..4) up to eleven tiles, what the decomposition search can reach inside that suit, whether
+// the suit is complete, and which added tile completes it. Larger suits (a flush in the
+// making: a few in a hundred thousand suits replayed) would triple the start-up time; their
+// shapes are worked out by the same search when met, on top of the tabled smaller ones.
 #pragma once
 
 #include <array>
@@ -14,7 +16,8 @@ namespace zuvelo::detail {
 
 inline constexpr int kSuitLength = 9;
 inline constexpr int kMaxSuitTiles = 14;
-inline constexpr int kSuitVectorCount = 405350;  // vectors of nine counts 0..4 summing to <= 14
+inline constexpr int kTabledSuitTiles = 11;
+inline constexpr int kSuitVectorCount = 123275;  // vectors of nine counts 0..4 summing to <= 11
 
 // A suit vector as base-5 numbers of ranks 1-5 (head) and 6-9 (tail), so that neighbours are
 // cheap to find.
@@ -45,14 +48,17 @@ struct SuitClass {
   friend bool operator==(const SuitClass&, const SuitClass&) = default;
 };
 
-// The tables: built by the first GetSuitTables() (thread-safe), never freed, about 2 MB.
+// The tables: built by the first GetSuitTables() (thread-safe), never freed, about 1 MB.
 class SuitTables {
  public:
   SuitTables();
   SuitTables(const SuitTables&) = delete;
   SuitTables& operator=(const SuitTables&) = delete;
 
-  // Counts 0..4, at most 14 tiles in the suit.
+  [[nodiscard]] int Tiles(SuitKey key) const { return headTiles_[key.head] + tailTiles_[key.tail]; }
+  // Whether the vector (counts 0..4) is in the tables.
+  [[nodiscard]] bool Tabled(SuitKey key) const { return Tiles(key) <= kTabledSuitTiles; }
+  // Tabled vectors only.
   [[nodiscard]] int Index(SuitKey key) const { return headStart_[key.head] + tailRank_[key.tail]; }
   [[nodiscard]] const SuitShape& Shape(int index) const { return shapes_[shapeOf_[index]]; }
   [[nodiscard]] const SuitShape& ShapeOf(const std::uint8_t* counts9) const {
@@ -62,6 +68,9 @@ class SuitTables {
   [[nodiscard]] const SuitClass& ClassOf(const std::uint8_t* counts9) const {
     return Class(Index(KeyOfSuit(counts9)));
   }
+  // Any vector of counts 0..4 and at most 14 tiles: from the tables or, for larger ones, by
+  // the search.
+  [[nodiscard]] SuitShape ShapeOfAny(const std::uint8_t* counts9) const;
   [[nodiscard]] const SlotTables& slots() const { return slots_; }
   [[nodiscard]] int ShapeCount() const { return shapeCount_; }
   [[nodiscard]] int ClassCount() const { return classCount_; }
@@ -86,6 +95,8 @@ class SuitTables {
   // first one with head h; tailRank_[t]: tails before t.
   std::array<std::int32_t, kHeadKeys> headStart_;
   std::array<std::uint16_t, kTailKeys> tailRank_;
+  std::array<std::uint8_t, kHeadKeys> headTiles_;
+  std::array<std::uint8_t, kTailKeys> tailTiles_;
   std::array<std::uint16_t, kSuitVectorCount> shapeOf_;
   std::array<std::uint16_t, kSuitVectorCount> classOf_;
   std::array<SuitShape, kMaxShapes> shapes_;

@@ -26,7 +26,8 @@ inline constexpr int kNotLegal = 100;
 [[nodiscard]] bool FastAgariCheck(const KindCounts& counts);  // legal hands only
 
 int LiteralComputeMachi(const KindCounts& counts, TileKind* out);
-// kNotLegal unless the hand is legal and of at most 13 tiles.
+// kNotLegal unless the hand is legal, of at most 13 tiles, and no suit too large for the
+// tables.
 int FastComputeMachi(const KindCounts& counts, TileKind* out);
 
 }  // namespace zuvelo::detail

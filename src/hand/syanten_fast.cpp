@@ -1,6 +1,7 @@
 // Table-driven shanten for legal hands. Seven pairs and thirteen orphans come from bit planes of
 // the packed counts; the standard form from three table lookups (slot_table.h), except for the
-// rare hands where the rule for isolated quads can apply, which combine the full suit shapes.
+// rare hands where the rule for isolated quads can apply or a suit is too large for the
+// tables, which combine the full suit shapes.
 // The honour-quad clamp of the evaluation is monotone, so it is applied once to the least
 // score.
 #include <algorithm>
@@ -44,6 +45,20 @@ FixedGroups ReadFixedGroups(const Packed& words, int total) {
   return h;
 }
 
+int StandardForm(const KindCounts& counts, const FixedGroups& h) {
+  const SuitTables& tables = GetSuitTables();
+  const SuitKey k0 = KeyOfSuit(&counts[0]), k1 = KeyOfSuit(&counts[9]), k2 = KeyOfSuit(&counts[18]);
+  if (!(tables.Tabled(k0) && tables.Tabled(k1) && tables.Tabled(k2)))
+    return CombineShapes(tables.ShapeOfAny(&counts[0]), tables.ShapeOfAny(&counts[9]),
+                         tables.ShapeOfAny(&counts[18]), h);
+  const int i0 = tables.Index(k0), i1 = tables.Index(k1), i2 = tables.Index(k2);
+  const SuitClass &c0 = tables.Class(i0), &c1 = tables.Class(i1), &c2 = tables.Class(i2);
+  if (QuadRuleMayApply(h, c0.flags | c1.flags | c2.flags))
+    return CombineShapes(tables.Shape(i0), tables.Shape(i1), tables.Shape(i2), h);
+  const SlotTables& slots = tables.slots();
+  return slots.Standard(slots.Pair(c0.slots, c1.slots), slots.Rest(c2.slots, h.sets, h.pairs));
+}
+
 }  // namespace
 
 int FastSyanten(const KindCounts& counts) {
@@ -53,18 +68,7 @@ int FastSyanten(const KindCounts& counts) {
   const int best = total >= 13 ? std::min(8, SevenPairsOrOrphans(words)) : 8;
   if (best == -1) return best;
   const FixedGroups h = ReadFixedGroups(words, total);
-  const SuitTables& tables = GetSuitTables();
-  const int i0 = tables.Index(KeyOfSuit(&counts[0]));
-  const int i1 = tables.Index(KeyOfSuit(&counts[9]));
-  const int i2 = tables.Index(KeyOfSuit(&counts[18]));
-  const SuitClass &c0 = tables.Class(i0), &c1 = tables.Class(i1), &c2 = tables.Class(i2);
-  int s;
-  if (QuadRuleMayApply(h, c0.flags | c1.flags | c2.flags)) {
-    s = CombineShapes(tables.Shape(i0), tables.Shape(i1), tables.Shape(i2), h);
-  } else {
-    const SlotTables& slots = tables.slots();
-    s = slots.Standard(slots.Pair(c0.slots, c1.slots), slots.Rest(c2.slots, h.sets, h.pairs));
-  }
+  int s = StandardForm(counts, h);
   if (s == kUnreachedForm) return best;
   if (s != -1 && s < h.quads) s = h.quads;
   return std::min(best, s);
