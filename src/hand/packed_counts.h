@@ -49,19 +49,10 @@ inline constexpr int kFirstHonourWord = kSuitKindCount / kWordBytes;
   return static_cast<int>((w * kLow) >> (8 * (kWordBytes - 1)));
 }
 
-// Some byte above 4 (any value 5..255): adding 0x7B carries into bit 7 from 5 on.
-[[nodiscard]] constexpr bool HasOverFour(Word w) {
-  return ((((w & (0x7F * kLow)) + (0x7B * kLow)) | w) & (0x80 * kLow)) != 0;
-}
-
-// The total of a legal hand (counts 0..4, at most 14 tiles), or -1.
-[[nodiscard]] inline int LegalTotal(const Packed& words) {
-  int total = 0;
-  for (Word w : words) {
-    if (HasOverFour(w)) return -1;
-    total += ByteSum(w);
-  }
-  return total <= 14 ? total : -1;
+// The top bit of each byte above 4 (any value 5..255): adding 0x7B carries into bit 7 from 5
+// on.
+[[nodiscard]] constexpr Word OverFour(Word w) {
+  return (((w & (0x7F * kLow)) + (0x7B * kLow)) | w) & (0x80 * kLow);
 }
 
 // Which counts of a word (each 0..4) are held, two or more, exactly 1, 2, 3 or 4.

@@ -131,56 +131,64 @@ std::array<std::uint16_t, N> GradedKeys(int digits) {
 
 void SuitTables::BuildIndex() {
   const auto tails = GradedKeys<kTailKeys>(4);
-  for (int i = 0; i < kTailKeys; ++i) tailRank_[tails[i]] = static_cast<std::uint16_t>(i);
-  for (int t = 0; t < kTailKeys; ++t) tailTiles_[t] = static_cast<std::uint8_t>(DigitSum(t, 4));
+  for (int i = 0; i < kTailKeys; ++i)
+    tailSpot_[tails[i]] = static_cast<std::uint32_t>(i) | DigitSum(tails[i], 4) << 24;
   const auto tailsUpTo = TailsUpTo();
-  int start = 0;
-  headStart_.fill(0);
+  std::uint32_t start = 0;
   for (int h : GradedKeys<kHeadKeys>(5)) {
     const int tiles = DigitSum(h, 5);
-    headTiles_[h] = static_cast<std::uint8_t>(tiles);
+    headSpot_[h] = static_cast<std::uint32_t>(tiles) << 24;
     if (tiles > kTabledSuitTiles) continue;
-    headStart_[h] = start;
+    headSpot_[h] |= start;
     start += tailsUpTo[kTabledSuitTiles - tiles];
   }
   if (start != kSuitVectorCount) std::abort();
 }
 
-// The greedy set test on the whole suit, and after each pair.
-static std::uint8_t LiteralCompletionFlags(const KindCounts& suit) {
-  KindCounts work = suit;
-  std::uint8_t flags = GreedySets(work.data(), 0, kSuitLength) ? kCompleteSets : 0;
-  for (int k = 0; k < kSuitLength; ++k) {
-    if (suit[k] < 2) continue;
-    work = suit;
-    work[k] -= 2;
-    if (GreedySets(work.data(), 0, kSuitLength)) flags |= kCompletePair;
-  }
-  return flags;
-}
-
 // Completeness from smaller vectors: the greedy set test's first step leaves a vector whose
-// own test is the rest of this one, and sets-and-pair is sets after some pair.
+// own test is the rest of this one, and sets-and-pair is sets after some pair. Larger suits
+// use the same steps; a smaller vector outside the tables takes the greedy test itself.
 std::uint8_t SuitTables::CompletionFlags(const KindCounts& suit) const {
   int a = 0;
   while (a < kSuitLength && suit[a] == 0) ++a;
   if (a == kSuitLength) return kCompleteSets;
-  const SuitKey key = KeyOfSuit(suit.data());
-  if (!Tabled(key)) return LiteralCompletionFlags(suit);
-  const auto completeSets = [&](SuitKey k) { return (Shape(Index(k)).flags & kCompleteSets) != 0; };
+  const auto completeSets = [&](KindCounts& rest) {
+    const SuitKey key = KeyOfSuit(rest.data());
+    if (Tabled(key)) return (Shape(Index(key)).flags & kCompleteSets) != 0;
+    return GreedySets(rest.data(), 0, kSuitLength);
+  };
   // Sets alone hold 3n tiles, sets and a pair 3n+2.
   int tiles = 0;
   for (int k = a; k < kSuitLength; ++k) tiles += suit[k];
   std::uint8_t flags = 0;
+  KindCounts work = suit;
   if (tiles % 3 == 0) {
-    KindCounts work = suit;
-    if (GreedySets(work.data(), a, a + 1) && completeSets(KeyOfSuit(work.data())))
-      flags = kCompleteSets;
+    if (GreedySets(work.data(), a, a + 1) && completeSets(work)) flags = kCompleteSets;
   } else if (tiles % 3 == 2) {
-    for (int k = a; k < kSuitLength; ++k)
-      if (suit[k] >= 2 && completeSets(KeyWithAdded(key, k, -2))) flags |= kCompletePair;
+    for (int k = a; k < kSuitLength; ++k) {
+      if (suit[k] < 2) continue;
+      work = suit;
+      work[k] -= 2;
+      if (completeSets(work)) flags |= kCompletePair;
+    }
   }
   return flags;
+}
+
+SuitClass SuitTables::WaitClassOf(const std::uint8_t* counts9) const {
+  KindCounts suit{};
+  std::copy(counts9, counts9 + kSuitLength, suit.begin());
+  SuitClass c{};
+  c.flags = CompletionFlags(suit);
+  for (int r = 0; r < kSuitLength; ++r) {
+    if (suit[r] == 4) continue;
+    ++suit[r];
+    const std::uint8_t flags = CompletionFlags(suit);
+    --suit[r];
+    if (flags & kCompleteSets) c.setWaits |= static_cast<std::uint16_t>(1u << r);
+    if (flags & kCompletePair) c.pairWaits |= static_cast<std::uint16_t>(1u << r);
+  }
+  return c;
 }
 
 SuitShape SuitTables::ComputeShape(const KindCounts& suit) const {
@@ -210,7 +218,16 @@ SuitShape SuitTables::ComputeShape(const KindCounts& suit) const {
 struct SuitTables::Waits {
   std::vector<std::uint16_t> sets = std::vector<std::uint16_t>(kSuitVectorCount);
   std::vector<std::uint16_t> pair = std::vector<std::uint16_t>(kSuitVectorCount);
+  std::vector<std::uint16_t> census = std::vector<std::uint16_t>(kSuitVectorCount);
 };
+
+std::uint16_t SuitCensusOf(const std::uint8_t* suit) {
+  int held = 0, pairs = 0;
+  for (int k = 0; k < kSuitLength; ++k) held += suit[k] >= 1, pairs += suit[k] >= 2;
+  const int endsHeld = (suit[0] >= 1) + (suit[8] >= 1), endPairs = (suit[0] >= 2) + (suit[8] >= 2);
+  return static_cast<std::uint16_t>(held << kHeldShift | pairs << kPairsShift |
+                                    endsHeld << kEndsHeldShift | endPairs << kEndPairsShift);
+}
 
 // A vector comes after every vector it contains: a smaller head has fewer tiles, and so has
 // a smaller tail under the same head. So each search finds its subtrees' shapes built. A
@@ -234,6 +251,7 @@ void SuitTables::BuildShapes(Waits& waits) {
       const SuitKey key = KeyOfSuit(suit.data());
       if (Index(key) != index) std::abort();
       const SuitShape shape = ComputeShape(suit);
+      waits.census[index] = SuitCensusOf(suit.data());
       shapeOf_[index++] = static_cast<std::uint16_t>(shapes.Add(shape));
       const std::uint8_t complete = shape.flags & (kCompleteSets | kCompletePair);
       for (int r = 0; complete != 0 && r < kSuitLength; ++r) {
@@ -255,19 +273,11 @@ void SuitTables::BuildClasses(const Waits& waits) {
     rowOfShape[s] = static_cast<std::uint8_t>(rowIds.Add(SlotRowsOf(shapes_[s])));
   slots_.Build(rows.data(), rowIds.size());
   Interner<SuitClass> classes(classes_.data(), kMaxClasses);
-  // Most vectors have no wait: their class follows from the shape alone.
-  std::vector<std::int32_t> waitlessClass(shapeCount_, -1);
   for (int i = 0; i < kSuitVectorCount; ++i) {
     const int shape = shapeOf_[i];
-    const SuitClass c{waits.sets[i], waits.pair[i], rowOfShape[shape], shapes_[shape].flags};
-    const bool waitless = (c.setWaits | c.pairWaits) == 0;
-    if (!waitless || waitlessClass[shape] < 0) {
-      const int id = classes.Add(c);
-      if (waitless) waitlessClass[shape] = id;
-      classOf_[i] = static_cast<std::uint16_t>(id);
-    } else {
-      classOf_[i] = static_cast<std::uint16_t>(waitlessClass[shape]);
-    }
+    const SuitClass c{waits.sets[i], waits.pair[i], waits.census[i], rowOfShape[shape],
+                      shapes_[shape].flags};
+    classOf_[i] = static_cast<std::uint16_t>(classes.Add(c));
   }
   classCount_ = classes.size();
 }
@@ -285,11 +295,6 @@ SuitShape SuitTables::ShapeOfAny(const std::uint8_t* counts9) const {
   KindCounts suit{};
   std::copy(counts9, counts9 + kSuitLength, suit.begin());
   return ComputeShape(suit);
-}
-
-const SuitTables& GetSuitTables() {
-  static const SuitTables tables;
-  return tables;
 }
 
 }  // namespace zuvelo::detail

@@ -38,14 +38,30 @@ struct SuitKey {
   return {key.head, key.tail + delta * kPow5[r]};
 }
 
+// Kinds held, kinds held twice or more, and the same for the suit's two terminals, one nibble
+// each, so that the three suits' figures and the honours' add up in one integer addition (no
+// nibble overflows in a hand of at most 14 tiles).
+inline constexpr int kHeldShift = 0, kPairsShift = 4, kEndsHeldShift = 8, kEndPairsShift = 12;
+
+[[nodiscard]] std::uint16_t SuitCensusOf(const std::uint8_t* counts9);
+
 // What the fast paths read of one suit vector.
 struct SuitClass {
   std::uint16_t setWaits;   // bit r: one more tile of rank r leaves every tile in sets
   std::uint16_t pairWaits;  // bit r: one more tile of rank r leaves sets and one pair
+  std::uint16_t census;     // nibbles as above
   std::uint8_t slots;       // its slot rows in SlotTables
   std::uint8_t flags;       // kCompleteSets, kCompletePair, kQuadIsolation
 
   friend bool operator==(const SuitClass&, const SuitClass&) = default;
+};
+
+// Where a vector's entry is and how many tiles it holds, from one addition of a head and a
+// tail part: the tile count rides in the top byte.
+struct SuitSpot {
+  std::uint32_t bits;
+  [[nodiscard]] int tiles() const { return static_cast<int>(bits >> 24); }
+  [[nodiscard]] int index() const { return static_cast<int>(bits & 0xFFFFFF); }
 };
 
 // The tables: built by the first GetSuitTables() (thread-safe), never freed, about 1 MB.
@@ -55,11 +71,14 @@ class SuitTables {
   SuitTables(const SuitTables&) = delete;
   SuitTables& operator=(const SuitTables&) = delete;
 
-  [[nodiscard]] int Tiles(SuitKey key) const { return headTiles_[key.head] + tailTiles_[key.tail]; }
+  // Any vector of counts 0..4; its index means something only when it is tabled.
+  [[nodiscard]] SuitSpot Locate(SuitKey key) const {
+    return {headSpot_[key.head] + tailSpot_[key.tail]};
+  }
   // Whether the vector (counts 0..4) is in the tables.
-  [[nodiscard]] bool Tabled(SuitKey key) const { return Tiles(key) <= kTabledSuitTiles; }
+  [[nodiscard]] bool Tabled(SuitKey key) const { return Locate(key).tiles() <= kTabledSuitTiles; }
   // Tabled vectors only.
-  [[nodiscard]] int Index(SuitKey key) const { return headStart_[key.head] + tailRank_[key.tail]; }
+  [[nodiscard]] int Index(SuitKey key) const { return Locate(key).index(); }
   [[nodiscard]] const SuitShape& Shape(int index) const { return shapes_[shapeOf_[index]]; }
   [[nodiscard]] const SuitShape& ShapeOf(const std::uint8_t* counts9) const {
     return Shape(Index(KeyOfSuit(counts9)));
@@ -71,12 +90,15 @@ class SuitTables {
   // Any vector of counts 0..4 and at most 14 tiles: from the tables or, for larger ones, by
   // the search.
   [[nodiscard]] SuitShape ShapeOfAny(const std::uint8_t* counts9) const;
+  // Flags and waits of a vector too large for the waits in the tables (kTabledSuitTiles or
+  // more tiles), worked out from the tables' smaller vectors.
+  [[nodiscard]] SuitClass WaitClassOf(const std::uint8_t* counts9) const;
   [[nodiscard]] const SlotTables& slots() const { return slots_; }
   [[nodiscard]] int ShapeCount() const { return shapeCount_; }
   [[nodiscard]] int ClassCount() const { return classCount_; }
 
   static constexpr int kMaxShapes = 4096;
-  static constexpr int kMaxClasses = 8192;
+  static constexpr int kMaxClasses = 16384;
 
  private:
   static constexpr int kHeadKeys = 3125;
@@ -91,12 +113,10 @@ class SuitTables {
   [[nodiscard]] std::uint8_t CompletionFlags(const KindCounts& suit) const;
 
   // Vectors are ordered by head, heads and tails each by tile count first, so the few-tile
-  // vectors that real hands are made of sit close together. headStart_[h]: vectors before the
-  // first one with head h; tailRank_[t]: tails before t.
-  std::array<std::int32_t, kHeadKeys> headStart_;
-  std::array<std::uint16_t, kTailKeys> tailRank_;
-  std::array<std::uint8_t, kHeadKeys> headTiles_;
-  std::array<std::uint8_t, kTailKeys> tailTiles_;
+  // vectors that real hands are made of sit close together. headSpot_[h]: vectors before the
+  // first one with head h; tailSpot_[t]: tails before t; each with its tiles in the top byte.
+  std::array<std::uint32_t, kHeadKeys> headSpot_;
+  std::array<std::uint32_t, kTailKeys> tailSpot_;
   std::array<std::uint16_t, kSuitVectorCount> shapeOf_;
   std::array<std::uint16_t, kSuitVectorCount> classOf_;
   std::array<SuitShape, kMaxShapes> shapes_;
@@ -106,6 +126,10 @@ class SuitTables {
   int classCount_ = 0;
 };
 
-[[nodiscard]] const SuitTables& GetSuitTables();
+// Inline, so that the fast paths check that the tables are built without a call.
+[[nodiscard]] inline const SuitTables& GetSuitTables() {
+  static const SuitTables tables;
+  return tables;
+}
 
 }  // namespace zuvelo::detail

@@ -6,6 +6,7 @@
 #include <climits>
 #include <numeric>
 
+#include "hand/hand_view.h"
 #include "hand/syanten_detail.h"
 #include "hand/syanten_search.h"
 
@@ -120,6 +121,22 @@ int LiteralSyanten(const KindCounts& counts, int initialToitsu) {
 int CalcSyanten34(const KindCounts& counts) {
   const int fast = detail::FastSyanten(counts);
   return fast != detail::kNotLegal ? fast : detail::LiteralSyanten(counts);
+}
+
+int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount) {
+  waitCount = 0;
+  const KindCounts counts = CountKinds(slots14, 14);
+  detail::HandView view;
+  if (counts == KindCounts{} || !detail::ViewHand(counts, view)) {
+    const int syanten = CalcSyanten14(slots14);
+    if (syanten == 0) waitCount = ComputeMachi(counts, waits);
+    return syanten;
+  }
+  const int syanten = detail::FastSyanten(view, counts);
+  if (syanten != 0) return syanten;
+  waitCount = detail::FastComputeMachi(view, counts, waits);
+  if (waitCount == detail::kNotLegal) waitCount = detail::LiteralComputeMachi(counts, waits);
+  return syanten;
 }
 
 int CalcSyanten14(const TileCode* slots14) {

@@ -76,16 +76,14 @@ HandResult Tehai::UpdateSyanten1() {
     if (syanten1 == 0) furiten = AnyDiscarded(machi);
     return {};
   }
-  syanten1 = CalcSyanten14(hai.data());
+  TileKind waits[kKindCount];
+  int n = 0;
+  syanten1 = CalcSyanten14WithMachi(hai.data(), waits, n);
   haiKey = HaiKey(hai);
   keyedHai = hai;
   haiKeyed = true;
-  machi.clear();
-  if (syanten1 != 0) return {};
-  TileKind waits[kKindCount];
-  const int n = ComputeMachi(Counts(), waits);
   machi.assign(waits, waits + n);
-  furiten = AnyDiscarded(machi);
+  if (syanten1 == 0) furiten = AnyDiscarded(machi);
   return {};
 }
 
