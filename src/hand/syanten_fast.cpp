@@ -41,9 +41,8 @@ int StandardForm(const HandView& v, const KindCounts& counts, const FixedGroups&
   return slots.Standard(slots.Pair(c0.slots, c1.slots), slots.Rest(c2.slots, h.sets, h.pairs));
 }
 
-}  // namespace
-
-int FastSyanten(const HandView& view, const KindCounts& counts) {
+// Inlined into both entry points: a call here would spill the whole view.
+inline int SyantenOfView(const HandView& view, const KindCounts& counts) {
   const int best = view.total >= 13 ? std::min(8, SevenPairsOrOrphans(view)) : 8;
   if (best == -1) return best;
   const FixedGroups h = ReadFixedGroups(view);
@@ -53,9 +52,15 @@ int FastSyanten(const HandView& view, const KindCounts& counts) {
   return std::min(best, s);
 }
 
+}  // namespace
+
+int FastSyanten(const HandView& view, const KindCounts& counts) {
+  return SyantenOfView(view, counts);
+}
+
 int FastSyanten(const KindCounts& counts) {
   HandView view;
-  return ViewHand(counts, view) ? FastSyanten(view, counts) : kNotLegal;
+  return ViewHand(counts, view) ? SyantenOfView(view, counts) : kNotLegal;
 }
 
 }  // namespace zuvelo::detail
