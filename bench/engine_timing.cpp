@@ -2,7 +2,6 @@
 // have no Google Benchmark and run under Wine, and natively beside them, so that the figures
 // of every target come from the same loops. Each figure is the best of eleven runs: on a shared
 // machine the least disturbed run is the truest.
-//   engine-timing            the table start-up, then every figure
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

@@ -21,8 +21,11 @@ struct HandView {
   std::array<const SuitClass*, 3> classes{};  // set when every suit is tabled
 };
 
-// False when the hand is not legal: a count above 4, or more than 14 tiles.
-[[nodiscard]] inline bool ViewHand(const KindCounts& counts, HandView& v) {
+using SuitKeys = std::array<SuitKey, 3>;
+
+// False when the hand is not legal: a count above 4, or more than 14 tiles. keys: the three
+// suits' keys of these counts.
+[[nodiscard]] inline bool ViewHand(const KindCounts& counts, const SuitKeys& keys, HandView& v) {
   const Packed words = Pack(counts);
   Word over = 0, sum = 0;
   for (Word w : words) over |= OverFour(w), sum += w;
@@ -42,7 +45,7 @@ struct HandView {
   v.honourSets = g & 15, v.honourPairs = g >> 4;
   v.honourQuads = o & 15, v.honourSingles = o >> 4;
   const SuitTables& tables = GetSuitTables();
-  for (int s = 0; s < 3; ++s) v.spots[s] = tables.Locate(KeyOfSuit(&counts[9 * s]));
+  for (int s = 0; s < 3; ++s) v.spots[s] = tables.Locate(keys[s]);
   v.largest = std::max({v.spots[0].tiles(), v.spots[1].tiles(), v.spots[2].tiles()});
   int census = 0;
   if (v.largest <= kTabledSuitTiles) {
@@ -58,6 +61,45 @@ struct HandView {
   v.orphansHeld = (census >> kEndsHeldShift & 15) + (k & 15);
   v.orphanPairs = (census >> kEndPairsShift & 15) + (k >> 4);
   return true;
+}
+
+[[nodiscard]] inline bool ViewHand(const KindCounts& counts, HandView& v) {
+  return ViewHand(counts, {KeyOfSuit(&counts[0]), KeyOfSuit(&counts[9]), KeyOfSuit(&counts[18])},
+                  v);
+}
+
+// The suits' keys gathered tile by tile from 14 slots, 16 bits a suit: each tile adds its
+// rank's weight to its suit's field, so the keys come with the counting pass instead of a
+// second pass over the counts.
+struct SlotWeights {
+  std::array<std::uint64_t, 256> heads{}, tails{};
+};
+
+constexpr SlotWeights MakeSlotWeights() {
+  SlotWeights w;
+  for (int code = 0; code < 4 * kSuitKindCount; ++code) {
+    const int kind = code / 4, suit = kind / 9, rank = kind % 9;
+    std::uint64_t weight = 1;
+    for (int r = rank; r < (rank < 5 ? 4 : 8); ++r) weight *= 5;
+    (rank < 5 ? w.heads : w.tails)[code] = weight << (16 * suit);
+  }
+  return w;
+}
+inline constexpr SlotWeights kSlotWeights = MakeSlotWeights();
+
+// Counts of 14 slots (codes of 136 and above count as no tile) and their suits' keys.
+[[nodiscard]] inline KindCounts CountSlots(const TileCode* slots14, SuitKeys& keys) {
+  KindCounts counts{};
+  std::uint64_t heads = 0, tails = 0;
+  for (int i = 0; i < 14; ++i) {
+    const TileCode code = slots14[i];
+    heads += kSlotWeights.heads[code], tails += kSlotWeights.tails[code];
+    if (IsTileCode(code)) ++counts[KindOf(code)];
+  }
+  for (int s = 0; s < 3; ++s)
+    keys[s] = {static_cast<int>(heads >> (16 * s) & 0xFFFF),
+               static_cast<int>(tails >> (16 * s) & 0xFFFF)};
+  return counts;
 }
 
 }  // namespace zuvelo::detail

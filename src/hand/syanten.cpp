@@ -125,9 +125,10 @@ int CalcSyanten34(const KindCounts& counts) {
 
 int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount) {
   waitCount = 0;
-  const KindCounts counts = CountKinds(slots14, 14);
+  detail::SuitKeys keys;
+  const KindCounts counts = detail::CountSlots(slots14, keys);
   detail::HandView view;
-  if (counts == KindCounts{} || !detail::ViewHand(counts, view)) {
+  if (!detail::ViewHand(counts, keys, view) || view.total == 0) {
     const int syanten = CalcSyanten14(slots14);
     if (syanten == 0) waitCount = ComputeMachi(counts, waits);
     return syanten;
@@ -140,10 +141,11 @@ int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCo
 }
 
 int CalcSyanten14(const TileCode* slots14) {
-  const KindCounts counts = CountKinds(slots14, 14);
-  bool anyTile = false;
-  for (int i = 0; i < 14; ++i) anyTile |= IsTileCode(slots14[i]);
-  return anyTile ? CalcSyanten34(counts) : detail::LiteralSyanten(counts, 1);
+  detail::SuitKeys keys;
+  const KindCounts counts = detail::CountSlots(slots14, keys);
+  detail::HandView view;
+  if (!detail::ViewHand(counts, keys, view)) return CalcSyanten34(counts);
+  return view.total > 0 ? detail::FastSyanten(view, counts) : detail::LiteralSyanten(counts, 1);
 }
 
 }  // namespace zuvelo
