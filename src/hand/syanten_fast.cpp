@@ -28,16 +28,22 @@ FixedGroups ReadFixedGroups(const HandView& v) {
   return h;
 }
 
-int StandardForm(const HandView& v, const KindCounts& counts, const FixedGroups& h) {
+// Hands with a suit too large for the tables, or where the rule for isolated quads can apply:
+// the full shapes, combined exactly. Rare, so out of the common path.
+int ExactForm(const HandView& v, const KindCounts& counts, const FixedGroups& h) {
   const SuitTables& tables = GetSuitTables();
   if (v.largest > kTabledSuitTiles)
     return CombineShapes(tables.ShapeOfAny(&counts[0]), tables.ShapeOfAny(&counts[9]),
                          tables.ShapeOfAny(&counts[18]), h);
+  return CombineShapes(tables.Shape(v.spots[0].index()), tables.Shape(v.spots[1].index()),
+                       tables.Shape(v.spots[2].index()), h);
+}
+
+int StandardForm(const HandView& v, const KindCounts& counts, const FixedGroups& h) {
+  if (v.largest > kTabledSuitTiles) return ExactForm(v, counts, h);
   const SuitClass &c0 = *v.classes[0], &c1 = *v.classes[1], &c2 = *v.classes[2];
-  if (QuadRuleMayApply(h, c0.flags | c1.flags | c2.flags))
-    return CombineShapes(tables.Shape(v.spots[0].index()), tables.Shape(v.spots[1].index()),
-                         tables.Shape(v.spots[2].index()), h);
-  const SlotTables& slots = tables.slots();
+  if (QuadRuleMayApply(h, c0.flags | c1.flags | c2.flags)) return ExactForm(v, counts, h);
+  const SlotTables& slots = GetSuitTables().slots();
   return slots.Standard(slots.Pair(c0.slots, c1.slots), slots.Rest(c2.slots, h.sets, h.pairs));
 }
 
