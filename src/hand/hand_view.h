@@ -64,6 +64,10 @@ using SuitKeys = std::array<SuitKey, 3>;
 }
 
 [[nodiscard]] inline bool ViewHand(const KindCounts& counts, HandView& v) {
+  if constexpr (sizeof(Word) == 8)
+    return ViewHand(
+        counts, {KeyOfSuitWide(&counts[0]), KeyOfSuitWide(&counts[9]), KeyOfSuitWide(&counts[18])},
+        v);
   return ViewHand(counts, {KeyOfSuit(&counts[0]), KeyOfSuit(&counts[9]), KeyOfSuit(&counts[18])},
                   v);
 }
