@@ -2,11 +2,24 @@
 #include "hand/tehai.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "hand/syanten.h"
 #include "shell/trace.h"
 
 namespace zuvelo {
+namespace {
+
+// The 14 slots as two overlapping 8-byte words: a memcmp call would cost more than the rest of
+// an unchanged-hand check.
+bool SameSlots(const std::array<TileCode, 14>& a, const std::array<TileCode, 14>& b) {
+  std::uint64_t a0, a1, b0, b1;
+  std::memcpy(&a0, a.data(), 8), std::memcpy(&a1, a.data() + 6, 8);
+  std::memcpy(&b0, b.data(), 8), std::memcpy(&b1, b.data() + 6, 8);
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
+
+}  // namespace
 
 Tehai::Tehai() {
   nakiList.reserve(4);
@@ -70,7 +83,7 @@ HandResult Tehai::UpdateSyanten1() {
     trace("UpdateSyanten1 nHai=%d\r\n", nHai);
     return {HandError::kBadTileCount1, nHai};
   }
-  if (haiKeyed && hai == keyedHai) {
+  if (haiKeyed && SameSlots(hai, keyedHai)) {
     // Same slots, but a drawn tile discarded again has been marked since: a ready hand waiting
     // on it is furiten now, whatever the flag said before.
     if (syanten1 == 0) furiten = AnyDiscarded(machi);
@@ -82,8 +95,10 @@ HandResult Tehai::UpdateSyanten1() {
   haiKey = HaiKey(hai);
   keyedHai = hai;
   haiKeyed = true;
-  machi.assign(waits, waits + n);
-  if (syanten1 == 0) furiten = AnyDiscarded(machi);
+  machi.clear();
+  if (syanten1 != 0) return {};
+  machi.insert(machi.end(), waits, waits + n);
+  furiten = AnyDiscarded(machi);
   return {};
 }
 
