@@ -101,8 +101,10 @@ int main() {
   using namespace zuvelo::bench;
   const auto start = Clock::now();
   (void)zuvelo::CalcSyanten34(zuvelo::KindCounts{});
-  std::printf("tables at start-up: %.1f ms, %zu KB\n", Seconds(start) * 1e3,
-              sizeof(zuvelo::detail::SuitTables) / 1024);
+  const zuvelo::detail::SuitTables& tables = zuvelo::detail::GetSuitTables();
+  std::printf("tables at start-up: %.1f ms, %zu KB (%d shapes, %d classes, %d x %d combinations)\n",
+              Seconds(start) * 1e3, sizeof tables / 1024, tables.ShapeCount(), tables.ClassCount(),
+              tables.slots().PairCount(), tables.slots().RestCount());
   TimeSyanten(14);
   TimeSyanten(13);
   TimeReadyHands();

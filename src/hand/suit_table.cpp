@@ -1,7 +1,7 @@
-// Per-suit tables, built once by running the decomposition search on every legal suit vector,
-// smaller vectors first. Whatever remains of a vector inside its search is a smaller vector
-// that already has its shape, so each search stops one step below the top and looks the rest
-// up; that keeps the build to about a tenth of a second.
+// Per-suit tables, built once by running the decomposition search on every tabled suit
+// vector, smaller vectors first. Whatever remains of a vector inside its search is a smaller
+// vector that already has its shape, so each search stops one step below the top and looks the
+// rest up; that keeps the build to a few tens of milliseconds.
 #include "hand/suit_table.h"
 
 #include <algorithm>

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -16,7 +17,6 @@
 namespace zuvelo::detail {
 
 inline constexpr int kSuitLength = 9;
-inline constexpr int kMaxSuitTiles = 14;
 inline constexpr int kTabledSuitTiles = 11;
 inline constexpr int kSuitVectorCount = 123275;  // vectors of nine counts 0..4 summing to <= 11
 
@@ -38,6 +38,7 @@ struct SuitKey {
 // each lane pair into the upper lane: 125 c1 + 25 c2 + 5 c3 + c4 and 125 c5 + 25 c6 + 5 c7 +
 // c8, no lane exceeding 624. Reads counts9[0..8] only.
 [[nodiscard]] inline SuitKey KeyOfSuitWide(const std::uint8_t* c) {
+  static_assert(std::endian::native == std::endian::little, "byte order of the lanes");
   constexpr std::uint64_t kLanes = 0x00FF00FF00FF00FFull;
   std::uint64_t w;
   std::memcpy(&w, c + 1, sizeof w);  // little-endian: c1 in the lowest byte
@@ -95,13 +96,7 @@ class SuitTables {
   // Tabled vectors only.
   [[nodiscard]] int Index(SuitKey key) const { return Locate(key).index(); }
   [[nodiscard]] const SuitShape& Shape(int index) const { return shapes_[shapeOf_[index]]; }
-  [[nodiscard]] const SuitShape& ShapeOf(const std::uint8_t* counts9) const {
-    return Shape(Index(KeyOfSuit(counts9)));
-  }
   [[nodiscard]] const SuitClass& Class(int index) const { return classes_[classOf_[index]]; }
-  [[nodiscard]] const SuitClass& ClassOf(const std::uint8_t* counts9) const {
-    return Class(Index(KeyOfSuit(counts9)));
-  }
   // Any vector of counts 0..4 and at most 14 tiles: from the tables or, for larger ones, by
   // the search.
   [[nodiscard]] SuitShape ShapeOfAny(const std::uint8_t* counts9) const;
@@ -112,7 +107,7 @@ class SuitTables {
   [[nodiscard]] int ShapeCount() const { return shapeCount_; }
   [[nodiscard]] int ClassCount() const { return classCount_; }
 
-  static constexpr int kMaxShapes = 4096;
+  static constexpr int kMaxShapes = 2048;
   static constexpr int kMaxClasses = 16384;
 
  private:
