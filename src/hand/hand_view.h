@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "hand/packed_counts.h"
 #include "hand/suit_table.h"
@@ -77,10 +78,13 @@ using SuitKeys = std::array<SuitKey, 3>;
 // second pass over the counts.
 struct SlotWeights {
   std::array<std::uint64_t, 256> heads{}, tails{};
+  std::array<std::uint8_t, 256> kind{};  // 34, a spare count, for codes that are no tile
 };
 
 constexpr SlotWeights MakeSlotWeights() {
   SlotWeights w;
+  for (int code = 0; code < 256; ++code)
+    w.kind[code] = static_cast<std::uint8_t>(IsTileCode(code) ? KindOf(code) : kKindCount);
   for (int code = 0; code < 4 * kSuitKindCount; ++code) {
     const int kind = code / 4, suit = kind / 9, rank = kind % 9;
     std::uint64_t weight = 1;
@@ -93,17 +97,19 @@ inline constexpr SlotWeights kSlotWeights = MakeSlotWeights();
 
 // Counts of 14 slots (codes of 136 and above count as no tile) and their suits' keys.
 [[nodiscard]] inline KindCounts CountSlots(const TileCode* slots14, SuitKeys& keys) {
-  KindCounts counts{};
+  std::array<std::uint8_t, kKindCount + 1> counts{};  // no branch: empty slots count apart
   std::uint64_t heads = 0, tails = 0;
   for (int i = 0; i < 14; ++i) {
     const TileCode code = slots14[i];
     heads += kSlotWeights.heads[code], tails += kSlotWeights.tails[code];
-    if (IsTileCode(code)) ++counts[KindOf(code)];
+    ++counts[kSlotWeights.kind[code]];
   }
   for (int s = 0; s < 3; ++s)
     keys[s] = {static_cast<int>(heads >> (16 * s) & 0xFFFF),
                static_cast<int>(tails >> (16 * s) & 0xFFFF)};
-  return counts;
+  KindCounts kinds;
+  std::memcpy(kinds.data(), counts.data(), kinds.size());
+  return kinds;
 }
 
 }  // namespace zuvelo::detail

@@ -5,6 +5,7 @@
 // The honour-quad clamp of the evaluation is monotone, so it is applied once to the least
 // score.
 #include <algorithm>
+#include <array>
 
 #include "hand/hand_view.h"
 #include "hand/shape_combination.h"
@@ -19,12 +20,17 @@ int SevenPairsOrOrphans(const HandView& v) {
   return std::min(sevenPairs, 13 - v.orphansHeld - (v.orphanPairs != 0));
 }
 
+// Called sets by tile count, (14 - total) / 3, and whether the total is 3n+2: two divisions
+// that would otherwise cost more than the lookups they sit between.
+constexpr std::array<std::int8_t, 15> kCalledSets = {4, 4, 4, 3, 3, 3, 2, 2, 2, 1, 1, 1, 0, 0, 0};
+constexpr std::array<bool, 15> kCompleteSize = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+
 FixedGroups ReadFixedGroups(const HandView& v) {
   FixedGroups h;
-  h.sets = v.honourSets + (14 - v.total) / 3;
+  h.sets = v.honourSets + kCalledSets[v.total];
   h.pairs = v.honourPairs;
   h.isolation = v.honourSingles != 0 ? 2 : (v.honourQuads > 0 ? 1 : 0);
-  h.quads = v.honourQuads - (v.honourQuads > 0 && v.total % 3 == 2);
+  h.quads = v.honourQuads - (v.honourQuads > 0 && kCompleteSize[v.total]);
   return h;
 }
 
