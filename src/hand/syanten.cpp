@@ -9,6 +9,7 @@
 #include "hand/hand_view.h"
 #include "hand/syanten_detail.h"
 #include "hand/syanten_search.h"
+#include "hand/syanten_view.h"
 
 namespace zuvelo {
 namespace detail {
@@ -133,7 +134,7 @@ int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCo
     if (syanten == 0) waitCount = ComputeMachi(counts, waits);
     return syanten;
   }
-  const int syanten = detail::FastSyanten(view, counts);
+  const int syanten = detail::SyantenOfView(view, counts);
   if (syanten != 0) return syanten;
   waitCount = detail::FastComputeMachi(view, counts, waits);
   if (waitCount == detail::kNotLegal) waitCount = detail::LiteralComputeMachi(counts, waits);
@@ -145,7 +146,7 @@ int CalcSyanten14(const TileCode* slots14) {
   const KindCounts counts = detail::CountSlots(slots14, keys);
   detail::HandView view;
   if (!detail::ViewHand(counts, keys, view)) return CalcSyanten34(counts);
-  return view.total > 0 ? detail::FastSyanten(view, counts) : detail::LiteralSyanten(counts, 1);
+  return view.total > 0 ? detail::SyantenOfView(view, counts) : detail::LiteralSyanten(counts, 1);
 }
 
 }  // namespace zuvelo

@@ -19,9 +19,8 @@ namespace zuvelo::detail {
 inline constexpr int kNotLegal = 100;
 [[nodiscard]] int FastSyanten(const KindCounts& counts);
 
-// The same on a hand already looked at (hand_view.h), which must be legal.
+// The waits of a hand already looked at (hand_view.h), which must be legal.
 struct HandView;
-[[nodiscard]] int FastSyanten(const HandView& view, const KindCounts& counts);
 int FastComputeMachi(const HandView& view, const KindCounts& counts, TileKind* out);
 
 // The greedy set test over the suit kinds [begin, end): every tile must go into a set.
