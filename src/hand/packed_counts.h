@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 #include "hand/tile.h"
 
@@ -24,24 +23,17 @@ inline constexpr int kWords = (kKindCount + kWordBytes - 1) / kWordBytes;
 using Packed = std::array<Word, kWords>;
 inline constexpr Word kLow = ~Word{0} / 0xFF;  // 0x01 in every byte
 
+// Whole words, then the last two counts as one 16-bit load: copying the 34 bytes into a
+// zeroed array and reading its last word back would wait for the partial store to land.
 [[nodiscard]] inline Packed Pack(const KindCounts& counts) {
-  Packed words{};
-  std::memcpy(words.data(), counts.data(), counts.size());
+  static_assert(kKindCount - (kWords - 1) * kWordBytes == 2, "two counts in the last word");
+  Packed words;
+  for (int i = 0; i + 1 < kWords; ++i) std::memcpy(&words[i], &counts[i * kWordBytes], kWordBytes);
+  std::uint16_t last;
+  std::memcpy(&last, &counts[(kWords - 1) * kWordBytes], sizeof last);
+  words[kWords - 1] = last;
   return words;
 }
-
-// The kind of byte b of word i.
-[[nodiscard]] constexpr int KindAt(int word, int byte) { return kWordBytes * word + byte; }
-
-// Masks and bit planes hold one bit at the bottom of each byte, one byte per kind.
-[[nodiscard]] constexpr Packed MaskOf(std::initializer_list<int> kinds) {
-  Packed mask{};
-  for (int k : kinds) mask[k / kWordBytes] |= Word{1} << (8 * (k % kWordBytes));
-  return mask;
-}
-inline constexpr Packed kOrphanMask = MaskOf({0, 8, 9, 17, 18, 26, 27, 28, 29, 30, 31, 32, 33});
-inline constexpr Packed kHonourMask = MaskOf({27, 28, 29, 30, 31, 32, 33});
-inline constexpr int kFirstHonourWord = kSuitKindCount / kWordBytes;
 
 // Sum of the bytes of a word whose bytes add up to less than 256: the multiply gathers every
 // byte into the top one.

@@ -127,9 +127,13 @@ int CalcSyanten34(const KindCounts& counts) {
 int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount) {
   waitCount = 0;
   detail::SuitKeys keys;
-  const KindCounts counts = detail::CountSlots(slots14, keys);
+  int total = 0;
+  bool belowFive = false;
+  const KindCounts counts = detail::CountSlots(slots14, keys, total, belowFive);
   detail::HandView view;
-  if (!detail::ViewHand(counts, keys, view) || view.total == 0) {
+  if (belowFive && total > 0) {
+    detail::ViewLegalHand(counts, keys, total, view);
+  } else if (!detail::ViewHand(counts, keys, view) || view.total == 0) {
     const int syanten = CalcSyanten14(slots14);
     if (syanten == 0) waitCount = ComputeMachi(counts, waits);
     return syanten;
@@ -143,9 +147,15 @@ int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCo
 
 int CalcSyanten14(const TileCode* slots14) {
   detail::SuitKeys keys;
-  const KindCounts counts = detail::CountSlots(slots14, keys);
+  int total = 0;
+  bool belowFive = false;
+  const KindCounts counts = detail::CountSlots(slots14, keys, total, belowFive);
   detail::HandView view;
-  if (!detail::ViewHand(counts, keys, view)) return CalcSyanten34(counts);
+  if (belowFive && total > 0) {
+    detail::ViewLegalHand(counts, keys, total, view);
+  } else if (!detail::ViewHand(counts, keys, view)) {
+    return CalcSyanten34(counts);
+  }
   return view.total > 0 ? detail::SyantenOfView(view, counts) : detail::LiteralSyanten(counts, 1);
 }
 
