@@ -12,15 +12,16 @@
 
 namespace zuvelo::detail {
 
+// Filled whole by ViewLegalHand (no initialisers: zeroing it cost more than a 32-bit lookup).
 struct HandView {
-  int total = 0;
-  int held = 0, pairs = 0;               // kinds held, kinds held twice or more
-  int orphansHeld = 0, orphanPairs = 0;  // the same among terminals and honours
-  int honourSets = 0, honourPairs = 0;   // honours held three or four times, twice
-  int honourQuads = 0, honourSingles = 0;
-  int largest = 0;                            // the most tiles in one suit
-  std::array<SuitSpot, 3> spots{};            // indexes mean something only when tabled
-  std::array<const SuitClass*, 3> classes{};  // set when every suit is tabled
+  int total;
+  int held, pairs;               // kinds held, kinds held twice or more
+  int orphansHeld, orphanPairs;  // the same among terminals and honours
+  int honourSets, honourPairs;   // honours held three or four times, twice
+  int honourQuads, honourSingles;
+  int largest;                              // the most tiles in one suit
+  std::array<SuitSpot, 3> spots;            // indexes mean something only when tabled
+  std::array<const SuitClass*, 3> classes;  // null unless every suit is tabled
 };
 
 using SuitKeys = std::array<SuitKey, 3>;
@@ -52,6 +53,7 @@ inline void ViewLegalHand(const KindCounts& counts, const SuitKeys& keys, int to
       census += v.classes[s]->census;
     }
   } else {
+    v.classes.fill(nullptr);
     for (int s = 0; s < 3; ++s) census += SuitCensusOf(&counts[9 * s]);
   }
   // The honours' figures two to a byte, one per nibble, summed by one multiply each.
