@@ -26,21 +26,19 @@ struct HandView {
 
 using SuitKeys = std::array<SuitKey, 3>;
 
-// The honour counts (kinds 27..33) as words: the eight bytes from kind 26 on, kind 26 masked
-// off, so that no load reaches past the counts.
-inline constexpr int kHonourWordsAt = 26;
-using HonourWords = std::array<Word, 8 / kWordBytes>;
-inline constexpr HonourWords kHonourLanes = [] {
-  HonourWords lanes;
-  lanes.fill(kLow);
-  lanes[0] &= ~Word{0xFF};
-  return lanes;
-}();
+// The honours' figures by count, a nibble each, so that seven lookups add them all up: held,
+// held twice or more, three or four times, exactly twice, four times, once.
+inline constexpr int kHeld = 0, kTwoUp = 4, kSet = 8, kTwo = 12, kFour = 16, kOne = 20;
+inline constexpr std::array<std::uint32_t, 5> kHonourFigures = {
+    0,
+    1u << kHeld | 1u << kOne,
+    1u << kHeld | 1u << kTwoUp | 1u << kTwo,
+    1u << kHeld | 1u << kTwoUp | 1u << kSet,
+    1u << kHeld | 1u << kTwoUp | 1u << kSet | 1u << kFour,
+};
 
 // The view of a legal hand of `total` tiles (counts 0..4, at most 14 tiles) whose suits' keys
-// are known. The suits come first: their lookups need nothing from the counts, which the slot
-// entry points have just written byte by byte, and reading bytes back as words waits until
-// every one of those stores is done.
+// are known.
 inline void ViewLegalHand(const KindCounts& counts, const SuitKeys& keys, int total, HandView& v) {
   v.total = total;
   const SuitTables& tables = GetSuitTables();
@@ -56,24 +54,19 @@ inline void ViewLegalHand(const KindCounts& counts, const SuitKeys& keys, int to
     v.classes.fill(nullptr);
     for (int s = 0; s < 3; ++s) census += SuitCensusOf(&counts[9 * s]);
   }
-  // The honours' figures two to a byte, one per nibble, summed by one multiply each.
-  HonourWords words;
-  std::memcpy(words.data(), &counts[kHonourWordsAt], sizeof words);
-  Word kinds = 0, groups = 0, odd = 0;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    const Planes p = PlanesOf(words[i]);
-    const Word honour = kHonourLanes[i] | kHonourLanes[i] << 4;
-    kinds += (p.held | p.twoUp << 4) & honour;
-    groups += ((p.three | p.four) | p.two << 4) & honour;
-    odd += (p.four | p.one << 4) & honour;
-  }
-  const int k = ByteSum(kinds), g = ByteSum(groups), o = ByteSum(odd);
-  v.honourSets = g & 15, v.honourPairs = g >> 4;
-  v.honourQuads = o & 15, v.honourSingles = o >> 4;
-  v.held = (census >> kHeldShift & 15) + (k & 15);
-  v.pairs = (census >> kPairsShift & 15) + (k >> 4);
-  v.orphansHeld = (census >> kEndsHeldShift & 15) + (k & 15);
-  v.orphanPairs = (census >> kEndPairsShift & 15) + (k >> 4);
+  // Byte by byte: the slot entry points have just counted these bytes one at a time, and a
+  // wider read would wait for those stores.
+  std::uint32_t honours = 0;
+  for (int kind = kSuitKindCount; kind < kKindCount; ++kind)
+    honours += kHonourFigures[counts[kind]];
+  const auto figure = [honours](int shift) { return static_cast<int>(honours >> shift & 15); };
+  v.honourSets = figure(kSet), v.honourPairs = figure(kTwo);
+  v.honourQuads = figure(kFour), v.honourSingles = figure(kOne);
+  // Honours are terminals and honours too: they count for thirteen orphans as for seven pairs.
+  v.held = (census >> kHeldShift & 15) + figure(kHeld);
+  v.pairs = (census >> kPairsShift & 15) + figure(kTwoUp);
+  v.orphansHeld = (census >> kEndsHeldShift & 15) + figure(kHeld);
+  v.orphanPairs = (census >> kEndPairsShift & 15) + figure(kTwoUp);
 }
 
 // False when the hand is not legal: a count above 4, or more than 14 tiles. keys: the three
@@ -120,15 +113,25 @@ constexpr SlotWeights MakeSlotWeights() {
 }
 inline constexpr SlotWeights kSlotWeights = MakeSlotWeights();
 
-// Counts of 14 slots (codes of 136 and above count as no tile), their suits' keys, their total,
-// and whether every count stayed below 5 (empty slots counted too, so a hand of fewer than ten
-// tiles says no and takes the full check). 64-bit targets gather the keys with the counting;
-// 32-bit ones, where each 64-bit add is two, take them from the counts afterwards.
-[[nodiscard]] inline KindCounts CountSlots(const TileCode* slots14, SuitKeys& keys, int& total,
-                                           bool& belowFive) {
-  std::array<std::uint8_t, kKindCount + 1> counts{};  // no branch: empty slots count apart
-  unsigned over = 0;  // a count of 5 to 252 sets bit 3 or above of count + 3
+// Counts of 14 slots, codes of 136 and above counted apart as empty slots so that counting
+// needs no branch. Counted in place: copying the counts out after their byte-wise increments
+// would wait for every one of those stores to land.
+struct SlotCounts {
   KindCounts kinds;
+  std::uint8_t empty;
+};
+static_assert(sizeof(SlotCounts) == kKindCount + 1, "the spare count follows the kinds");
+
+// The counts of 14 slots, their suits' keys, their total, and whether every count stayed below 5
+// (empty slots counted too, so a hand of fewer than ten tiles says no and takes the full check).
+// 64-bit targets gather the keys with the counting; 32-bit ones, where each 64-bit add is two,
+// take them from the counts afterwards.
+inline void CountSlots(const TileCode* slots14, SlotCounts& out, SuitKeys& keys, int& total,
+                       bool& belowFive) {
+  out = {};
+  // Kinds 0..33 and the spare as one run of bytes (reading an object's bytes is always allowed).
+  unsigned char* counts = reinterpret_cast<unsigned char*>(&out);
+  unsigned over = 0;  // a count of 5 to 252 sets bit 3 or above of count + 3
   if constexpr (sizeof(Word) == 8) {
     std::uint64_t heads = 0, tails = 0;
     for (int i = 0; i < 14; ++i) {
@@ -139,15 +142,12 @@ inline constexpr SlotWeights kSlotWeights = MakeSlotWeights();
     for (int s = 0; s < 3; ++s)
       keys[s] = {static_cast<int>(heads >> (16 * s) & 0xFFFF),
                  static_cast<int>(tails >> (16 * s) & 0xFFFF)};
-    std::memcpy(kinds.data(), counts.data(), kinds.size());
   } else {
     for (int i = 0; i < 14; ++i) over |= (++counts[kSlotWeights.kind[slots14[i]]] + 3u) >> 3;
-    std::memcpy(kinds.data(), counts.data(), kinds.size());
-    for (int s = 0; s < 3; ++s) keys[s] = KeyOfSuit(&kinds[9 * s]);
+    for (int s = 0; s < 3; ++s) keys[s] = KeyOfSuit(&out.kinds[9 * s]);
   }
-  total = 14 - counts[kKindCount];
+  total = 14 - out.empty;
   belowFive = over == 0;
-  return kinds;
 }
 
 }  // namespace zuvelo::detail

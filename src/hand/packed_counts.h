@@ -47,13 +47,4 @@ inline constexpr Word kLow = ~Word{0} / 0xFF;  // 0x01 in every byte
   return (((w & (0x7F * kLow)) + (0x7B * kLow)) | w) & (0x80 * kLow);
 }
 
-// Which counts of a word (each 0..4) are held, two or more, exactly 1, 2, 3 or 4.
-struct Planes {
-  Word held, twoUp, one, two, three, four;
-};
-[[nodiscard]] constexpr Planes PlanesOf(Word w) {
-  const Word b0 = w & kLow, b1 = w >> 1 & kLow, b2 = w >> 2 & kLow;
-  return {b0 | b1 | b2, b1 | b2, b0 & ~b1 & ~b2, b1 & ~b0, b0 & b1, b2};
-}
-
 }  // namespace zuvelo::detail

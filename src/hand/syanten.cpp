@@ -126,10 +126,12 @@ int CalcSyanten34(const KindCounts& counts) {
 
 int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount) {
   waitCount = 0;
+  detail::SlotCounts slots;
   detail::SuitKeys keys;
   int total = 0;
   bool belowFive = false;
-  const KindCounts counts = detail::CountSlots(slots14, keys, total, belowFive);
+  detail::CountSlots(slots14, slots, keys, total, belowFive);
+  const KindCounts& counts = slots.kinds;
   detail::HandView view;
   if (belowFive && total > 0) {
     detail::ViewLegalHand(counts, keys, total, view);
@@ -146,10 +148,12 @@ int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCo
 }
 
 int CalcSyanten14(const TileCode* slots14) {
+  detail::SlotCounts slots;
   detail::SuitKeys keys;
   int total = 0;
   bool belowFive = false;
-  const KindCounts counts = detail::CountSlots(slots14, keys, total, belowFive);
+  detail::CountSlots(slots14, slots, keys, total, belowFive);
+  const KindCounts& counts = slots.kinds;
   detail::HandView view;
   if (belowFive && total > 0) {
     detail::ViewLegalHand(counts, keys, total, view);
