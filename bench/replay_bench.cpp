@@ -6,68 +6,25 @@
 #include <malloc.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "mjlog_gen/mjlog_gen.h"
+#include "bench_inputs.h"
 #include "replay/log_scanner.h"
 #include "replay/replay_log.h"
 
 namespace {
 
 using namespace zuvelo;
-
-constexpr int kLogs = 200;
-
-const std::vector<std::string>& Logs() {
-  static const std::vector<std::string> logs = [] {
-    std::vector<std::string> out;
-    for (std::uint64_t seed = 1; out.size() < kLogs; ++seed) {
-      gen::GenOptions options = gen::OptionsForSeed(seed);
-      options.players = 4;
-      out.push_back(gen::GenerateGame(seed, options).text);
-    }
-    return out;
-  }();
-  return logs;
-}
+using bench::CountingSink;
+using bench::Logs;
+using bench::NoMessages;
 
 std::int64_t TotalBytes() {
   std::int64_t bytes = 0;
   for (const std::string& log : Logs()) bytes += static_cast<std::int64_t>(log.size());
   return bytes;
 }
-
-class CountingSink : public ReplayEvents {
- public:
-  long long events = 0;
-  EventSet Supplied() const override { return EventSet::All(); }
-  int OnLogBegin(const LogInfo&, const Players&) override { return Count(); }
-  int OnSceneBegin(std::span<const std::int32_t, 5>, std::span<const std::int32_t>) override {
-    return Count();
-  }
-  int OnTsumo(int, int) override { return Count(); }
-  int OnDahai(int, int) override { return Count(); }
-  int OnNaki(const NakiEvent&) override { return Count(); }
-  int OnDora(int) override { return Count(); }
-  int OnReach(int) override { return Count(); }
-  int OnAgari(const AgariEvent&) override { return Count(); }
-  int OnRyuukyoku(const RyuukyokuEvent&) override { return Count(); }
-  int OnSceneEnd() override { return Count(); }
-  int OnLogEnd(std::span<const double>) override { return Count(); }
-
- private:
-  int Count() {
-    ++events;
-    return 0;
-  }
-};
-
-class NoMessages : public ReplayReporter {
- public:
-  void Report(const ReplayMessage&) override { std::abort(); }
-};
 
 void BM_ReplayFullLogs(benchmark::State& state) {
   const auto& logs = Logs();

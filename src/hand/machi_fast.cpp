@@ -1,13 +1,13 @@
 // Table-driven completeness and waits for legal hands. The greedy set test never carries
 // tiles from one suit into the next, and every real head passes the residue filter, so a
 // hand is complete exactly when its honours allow it and the suits are complete as sets, one
-// of them as sets and the pair. Waits then need one table lookup per added suit tile.
+// of them as sets and the pair. Each suit's entry lists the ranks whose added tile makes it
+// complete either way, so the waits need no lookup beyond the hand's own three.
 #include <array>
 #include <bit>
 #include <cstdint>
 
-#include "hand/packed_counts.h"
-#include "hand/suit_table.h"
+#include "hand/hand_view.h"
 #include "hand/syanten_detail.h"
 
 namespace zuvelo::detail {
@@ -18,78 +18,52 @@ constexpr std::uint8_t kPair = kCompletePair;
 
 struct HonourCensus {
   int singles = 0;
-  int pairs = 0;
+  int pairs = 0;  // held exactly twice
   int quads = 0;
 };
 
-HonourCensus CountHonours(const KindCounts& counts) {
-  HonourCensus h;
-  for (int k = kSuitKindCount; k < kKindCount; ++k) {
-    h.singles += counts[k] == 1;
-    h.pairs += counts[k] == 2;
-    h.quads += counts[k] == 4;
-  }
-  return h;
-}
+using SuitFlags = std::array<std::uint8_t, 3>;
+using Classes = std::array<const SuitClass*, 3>;
 
-bool SuitsComplete(const std::array<std::uint8_t, 3>& f, const HonourCensus& h) {
+SuitFlags FlagsOf(const Classes& c) { return {c[0]->flags, c[1]->flags, c[2]->flags}; }
+
+bool SuitsComplete(const SuitFlags& f, const HonourCensus& h) {
   if (h.singles != 0 || h.quads != 0 || h.pairs > 1) return false;
   if (h.pairs == 1) return (f[0] & f[1] & f[2] & kSets) != 0;
   return ((f[0] & kPair) && (f[1] & f[2] & kSets)) || ((f[1] & kPair) && (f[0] & f[2] & kSets)) ||
          ((f[2] & kPair) && (f[0] & f[1] & kSets));
 }
 
-struct SuitView {
-  const SuitTables& tables;
-  std::array<SuitKey, 3> keys;
-  std::array<std::uint8_t, 3> flags;
-};
-
-SuitView ViewSuits(const KindCounts& counts) {
-  SuitView v{GetSuitTables(), {}, {}};
-  for (int s = 0; s < 3; ++s) {
-    v.keys[s] = KeyOfSuit(&counts[9 * s]);
-    v.flags[s] = v.tables.Shape(v.tables.Index(v.keys[s])).flags;
-  }
-  return v;
-}
-
 // What suit s must become, with one added tile, for the hand to be complete.
-std::uint8_t NeededFlags(const SuitView& v, int s, const HonourCensus& h) {
+std::uint8_t NeededFlags(const SuitFlags& f, int s, const HonourCensus& h) {
   if (h.singles != 0 || h.quads != 0 || h.pairs > 1) return 0;
-  const std::uint8_t a = v.flags[(s + 1) % 3], b = v.flags[(s + 2) % 3];
+  const std::uint8_t a = f[(s + 1) % 3], b = f[(s + 2) % 3];
   if (h.pairs == 1) return (a & b & kSets) ? kSets : 0;
   std::uint8_t needed = (a & b & kSets) ? kPair : 0;
   if (((a & kPair) && (b & kSets)) || ((b & kPair) && (a & kSets))) needed |= kSets;
   return needed;
 }
 
-std::uint64_t SuitWaits(const KindCounts& counts, const SuitView& v, const HonourCensus& h) {
+std::uint64_t SuitWaits(const Classes& c, const SuitFlags& f, const HonourCensus& h) {
   std::uint64_t waits = 0;
   for (int s = 0; s < 3; ++s) {
-    const std::uint8_t needed = NeededFlags(v, s, h);
-    if (needed == 0) continue;
-    for (int r = 0; r < kSuitLength; ++r) {
-      const int k = 9 * s + r;
-      if (counts[k] < 4 &&
-          (v.tables.Shape(v.tables.Index(KeyWithAdded(v.keys[s], r))).flags & needed))
-        waits |= std::uint64_t{1} << k;
-    }
+    const std::uint8_t needed = NeededFlags(f, s, h);
+    const unsigned ranks =
+        ((needed & kSets) ? c[s]->setWaits : 0u) | ((needed & kPair) ? c[s]->pairWaits : 0u);
+    waits |= std::uint64_t{ranks} << (9 * s);
   }
   return waits;
 }
 
-std::uint64_t HonourWaits(const KindCounts& counts, const SuitView& v, HonourCensus h) {
+// An added honour completes the hand only where it turns a single into a pair or a pair into
+// a set; a new single or a quad never completes.
+std::uint64_t HonourWaits(const KindCounts& counts, const SuitFlags& f, const HonourCensus& h) {
+  const HonourCensus fromSingle{h.singles - 1, h.pairs + 1, h.quads};
+  const HonourCensus fromPair{h.singles, h.pairs - 1, h.quads};
+  const bool single = SuitsComplete(f, fromSingle), pair = SuitsComplete(f, fromPair);
   std::uint64_t waits = 0;
-  for (int k = kSuitKindCount; k < kKindCount; ++k) {
-    const int n = counts[k];
-    if (n >= 4) continue;
-    HonourCensus after = h;
-    after.singles += (n == 0) - (n == 1);
-    after.pairs += (n == 1) - (n == 2);
-    after.quads += n == 3;
-    if (SuitsComplete(v.flags, after)) waits |= std::uint64_t{1} << k;
-  }
+  for (int k = kSuitKindCount; k < kKindCount; ++k)
+    if ((counts[k] == 1 && single) || (counts[k] == 2 && pair)) waits |= std::uint64_t{1} << k;
   return waits;
 }
 
@@ -125,41 +99,54 @@ std::uint64_t OrphanWaits(const KindCounts& counts) {
   return others;
 }
 
-// Seven pairs complete after the added tile: every held count is two. Only a lone single can
-// be paired; any other addition leaves a 1, 3 or 4.
-std::uint64_t SevenPairsWaits(const Packed& words) {
-  int ones = 0;
-  std::uint64_t threeUp = 0;
-  for (std::uint64_t w : words) {
-    const Planes p = PlanesOf(w);
-    ones += ByteSum(p.one);
-    threeUp |= p.three | p.four;
-  }
-  if (ones != 1 || threeUp != 0) return 0;
-  std::uint64_t waits = 0;
-  for (int i = 0; i < 5; ++i)
-    for (std::uint64_t bits = PlanesOf(words[i]).one; bits != 0; bits &= bits - 1)
-      waits |= std::uint64_t{1} << (8 * i + std::countr_zero(bits) / 8);
-  return waits;
+// Seven pairs complete after the added tile: 13 tiles as six kinds held exactly twice and a
+// single, whose kind is the wait.
+std::uint64_t SevenPairsWaits(const KindCounts& counts) {
+  for (int k = 0; k < kKindCount; ++k)
+    if (counts[k] == 1) return std::uint64_t{1} << k;
+  return 0;
 }
 
 }  // namespace
 
 bool FastAgariCheck(const KindCounts& counts) {
-  return SuitsComplete(ViewSuits(counts).flags, CountHonours(counts));
+  HandView v;
+  if (!ViewHand(counts, v) || v.largest > kTabledSuitTiles) return LiteralAgariCheck(counts);
+  return SuitsComplete(FlagsOf(v.classes), {v.honourSingles, v.honourPairs, v.honourQuads});
 }
 
-int FastComputeMachi(const KindCounts& counts, TileKind* out) {
-  const Packed words = Pack(counts);
-  const int held = LegalTotal(words);
-  if (held < 0 || held > 13) return kNotLegal;
-  const SuitView v = ViewSuits(counts);
-  const HonourCensus h = CountHonours(counts);
-  std::uint64_t waits = SuitWaits(counts, v, h) | HonourWaits(counts, v, h);
-  if (held == 13) waits |= OrphanWaits(counts) | SevenPairsWaits(words);
+int FastComputeMachi(const HandView& v, const KindCounts& counts, TileKind* out) {
+  if (v.total > 13) return kNotLegal;
+  // The entries of the largest tabled suits would need suits one tile larger.
+  Classes classes = v.classes;
+  std::array<SuitClass, 3> large;
+  if (v.largest >= kTabledSuitTiles) {
+    const SuitTables& tables = GetSuitTables();
+    for (int s = 0; s < 3; ++s) {
+      if (v.spots[s].tiles() >= kTabledSuitTiles) {
+        large[s] = tables.WaitClassOf(&counts[9 * s]);
+        classes[s] = &large[s];
+      } else {
+        classes[s] = &tables.Class(v.spots[s].index());
+      }
+    }
+  }
+  const SuitFlags f = FlagsOf(classes);
+  const HonourCensus h{v.honourSingles, v.honourPairs, v.honourQuads};
+  std::uint64_t waits = SuitWaits(classes, f, h) | HonourWaits(counts, f, h);
+  if (v.total == 13) {
+    // Cheap censuses rule both special forms out for almost every hand.
+    if (v.orphansHeld >= 12) waits |= OrphanWaits(counts);
+    if (v.held == 7 && v.pairs == 6) waits |= SevenPairsWaits(counts);
+  }
   int n = 0;
   for (; waits != 0; waits &= waits - 1) out[n++] = static_cast<TileKind>(std::countr_zero(waits));
   return n;
+}
+
+int FastComputeMachi(const KindCounts& counts, TileKind* out) {
+  HandView v;
+  return ViewHand(counts, v) ? FastComputeMachi(v, counts, out) : kNotLegal;
 }
 
 }  // namespace zuvelo::detail

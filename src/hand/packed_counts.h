@@ -1,59 +1,50 @@
-// The 34 kind counts as five little-endian 64-bit words, eight counts to a word, for the fast
-// paths: legality, totals and per-count censuses without a loop over the kinds.
+// The 34 kind counts as little-endian machine words, one count to a byte, for the fast paths:
+// legality, totals and per-count censuses without a loop over the kinds. 64-bit targets take
+// eight counts to a word (five words); 32-bit ones four (nine words), since a 64-bit word there
+// is two registers and its multiplies are three.
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 #include "hand/tile.h"
 
 namespace zuvelo::detail {
 
-using Packed = std::array<std::uint64_t, 5>;
-inline constexpr std::uint64_t kLow = 0x0101010101010101ull;
+#if UINTPTR_MAX > 0xFFFFFFFFu
+using Word = std::uint64_t;
+#else
+using Word = std::uint32_t;
+#endif
+inline constexpr int kWordBytes = sizeof(Word);
+inline constexpr int kWords = (kKindCount + kWordBytes - 1) / kWordBytes;
+using Packed = std::array<Word, kWords>;
+inline constexpr Word kLow = ~Word{0} / 0xFF;  // 0x01 in every byte
 
+// Whole words, then the last two counts as one 16-bit load: copying the 34 bytes into a
+// zeroed array and reading its last word back would wait for the partial store to land.
 [[nodiscard]] inline Packed Pack(const KindCounts& counts) {
-  Packed words{};
-  std::memcpy(words.data(), counts.data(), counts.size());
+  static_assert(kKindCount - (kWords - 1) * kWordBytes == 2, "two counts in the last word");
+  Packed words;
+  for (int i = 0; i + 1 < kWords; ++i) std::memcpy(&words[i], &counts[i * kWordBytes], kWordBytes);
+  std::uint16_t last;
+  std::memcpy(&last, &counts[(kWords - 1) * kWordBytes], sizeof last);
+  words[kWords - 1] = last;
   return words;
 }
 
-// Masks and bit planes hold one bit at the bottom of each byte, one byte per kind.
-[[nodiscard]] constexpr Packed MaskOf(std::initializer_list<int> kinds) {
-  Packed mask{};
-  for (int k : kinds) mask[k / 8] |= std::uint64_t{1} << (8 * (k % 8));
-  return mask;
-}
-inline constexpr Packed kOrphanMask = MaskOf({0, 8, 9, 17, 18, 26, 27, 28, 29, 30, 31, 32, 33});
-inline constexpr Packed kHonourMask = MaskOf({27, 28, 29, 30, 31, 32, 33});
-
-// Sum of the bytes of a word whose bytes add up to less than 256.
-[[nodiscard]] constexpr int ByteSum(std::uint64_t w) { return static_cast<int>((w * kLow) >> 56); }
-
-// Some byte above 4 (any value 5..255).
-[[nodiscard]] constexpr bool HasOverFour(std::uint64_t w) {
-  return ((((w & (0x7F * kLow)) + (0x7B * kLow)) | w) & (0x80 * kLow)) != 0;
+// Sum of the bytes of a word whose bytes add up to less than 256: the multiply gathers every
+// byte into the top one.
+[[nodiscard]] constexpr int ByteSum(Word w) {
+  return static_cast<int>((w * kLow) >> (8 * (kWordBytes - 1)));
 }
 
-// The total of a legal hand (counts 0..4, at most 14 tiles), or -1.
-[[nodiscard]] inline int LegalTotal(const Packed& words) {
-  int total = 0;
-  for (std::uint64_t w : words) {
-    if (HasOverFour(w)) return -1;
-    total += ByteSum(w);
-  }
-  return total <= 14 ? total : -1;
-}
-
-// Which counts of a word (each 0..4) are held, two or more, exactly 1, 2, 3 or 4.
-struct Planes {
-  std::uint64_t held, twoUp, one, two, three, four;
-};
-[[nodiscard]] constexpr Planes PlanesOf(std::uint64_t w) {
-  const std::uint64_t b0 = w & kLow, b1 = w >> 1 & kLow, b2 = w >> 2 & kLow;
-  return {b0 | b1 | b2, b1 | b2, b0 & ~b1 & ~b2, b1 & ~b0, b0 & b1, b2};
+// The top bit of each byte above 4 (any value 5..255): adding 0x7B carries into bit 7 from 5
+// on.
+[[nodiscard]] constexpr Word OverFour(Word w) {
+  return (((w & (0x7F * kLow)) + (0x7B * kLow)) | w) & (0x80 * kLow);
 }
 
 }  // namespace zuvelo::detail

@@ -6,8 +6,10 @@
 #include <climits>
 #include <numeric>
 
+#include "hand/hand_view.h"
 #include "hand/syanten_detail.h"
 #include "hand/syanten_search.h"
+#include "hand/syanten_view.h"
 
 namespace zuvelo {
 namespace detail {
@@ -122,11 +124,43 @@ int CalcSyanten34(const KindCounts& counts) {
   return fast != detail::kNotLegal ? fast : detail::LiteralSyanten(counts);
 }
 
+int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount) {
+  waitCount = 0;
+  detail::SlotCounts slots;
+  detail::SuitKeys keys;
+  int total = 0;
+  bool belowFive = false;
+  detail::CountSlots(slots14, slots, keys, total, belowFive);
+  const KindCounts& counts = slots.kinds;
+  detail::HandView view;
+  if (belowFive && total > 0) {
+    detail::ViewLegalHand(counts, keys, total, view);
+  } else if (!detail::ViewHand(counts, keys, view) || view.total == 0) {
+    const int syanten = CalcSyanten14(slots14);
+    if (syanten == 0) waitCount = ComputeMachi(counts, waits);
+    return syanten;
+  }
+  const int syanten = detail::SyantenOfView(view, counts);
+  if (syanten != 0) return syanten;
+  waitCount = detail::FastComputeMachi(view, counts, waits);
+  if (waitCount == detail::kNotLegal) waitCount = detail::LiteralComputeMachi(counts, waits);
+  return syanten;
+}
+
 int CalcSyanten14(const TileCode* slots14) {
-  const KindCounts counts = CountKinds(slots14, 14);
-  bool anyTile = false;
-  for (int i = 0; i < 14; ++i) anyTile |= IsTileCode(slots14[i]);
-  return anyTile ? CalcSyanten34(counts) : detail::LiteralSyanten(counts, 1);
+  detail::SlotCounts slots;
+  detail::SuitKeys keys;
+  int total = 0;
+  bool belowFive = false;
+  detail::CountSlots(slots14, slots, keys, total, belowFive);
+  const KindCounts& counts = slots.kinds;
+  detail::HandView view;
+  if (belowFive && total > 0) {
+    detail::ViewLegalHand(counts, keys, total, view);
+  } else if (!detail::ViewHand(counts, keys, view)) {
+    return CalcSyanten34(counts);
+  }
+  return view.total > 0 ? detail::SyantenOfView(view, counts) : detail::LiteralSyanten(counts, 1);
 }
 
 }  // namespace zuvelo

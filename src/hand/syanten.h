@@ -15,6 +15,11 @@ namespace zuvelo {
 // Shanten of 14 tile-code slots (codes >= 136 are empty). A hand with no tile at all is -1.
 [[nodiscard]] int CalcSyanten14(const TileCode* slots14);
 
+// UpdateSyanten1's calculation, one look at the hand serving both: the shanten of 14 slots
+// and, when it is 0, the waits of their kind counts (written to waits, at most 34, their
+// number in waitCount; 0 when not ready).
+[[nodiscard]] int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount);
+
 // Waits of a ready 3n+1 hand, ascending; kinds held four times are never waits.
 // Writes at most 34 kinds into out and returns how many.
 int ComputeMachi(const KindCounts& counts, TileKind* out);

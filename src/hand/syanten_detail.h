@@ -19,6 +19,10 @@ namespace zuvelo::detail {
 inline constexpr int kNotLegal = 100;
 [[nodiscard]] int FastSyanten(const KindCounts& counts);
 
+// The waits of a hand already looked at (hand_view.h), which must be legal.
+struct HandView;
+int FastComputeMachi(const HandView& view, const KindCounts& counts, TileKind* out);
+
 // The greedy set test over the suit kinds [begin, end): every tile must go into a set.
 [[nodiscard]] bool GreedySets(std::uint8_t* counts, int begin, int end);
 
@@ -26,7 +30,8 @@ inline constexpr int kNotLegal = 100;
 [[nodiscard]] bool FastAgariCheck(const KindCounts& counts);  // legal hands only
 
 int LiteralComputeMachi(const KindCounts& counts, TileKind* out);
-// kNotLegal unless the hand is legal and of at most 13 tiles.
+// kNotLegal unless the hand is legal, of at most 13 tiles, and no suit too large for the
+// tables.
 int FastComputeMachi(const KindCounts& counts, TileKind* out);
 
 }  // namespace zuvelo::detail

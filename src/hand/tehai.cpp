@@ -2,11 +2,24 @@
 #include "hand/tehai.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "hand/syanten.h"
 #include "shell/trace.h"
 
 namespace zuvelo {
+namespace {
+
+// The 14 slots as two overlapping 8-byte words: a memcmp call would cost more than the rest of
+// an unchanged-hand check.
+bool SameSlots(const std::array<TileCode, 14>& a, const std::array<TileCode, 14>& b) {
+  std::uint64_t a0, a1, b0, b1;
+  std::memcpy(&a0, a.data(), 8), std::memcpy(&a1, a.data() + 6, 8);
+  std::memcpy(&b0, b.data(), 8), std::memcpy(&b1, b.data() + 6, 8);
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
+
+}  // namespace
 
 Tehai::Tehai() {
   nakiList.reserve(4);
@@ -80,21 +93,21 @@ HandResult Tehai::CheckTileCount2() const {
 
 HandResult Tehai::UpdateSyanten1() {
   if (HandResult r = CheckTileCount1(); !r.ok()) return r;
-  if (haiKeyed && hai == keyedHai) {
+  if (haiKeyed && SameSlots(hai, keyedHai)) {
     // Same slots, but a drawn tile discarded again has been marked since: a ready hand waiting
     // on it is furiten now, whatever the flag said before.
     if (syanten1 == 0) furiten = AnyDiscarded(machi);
     return {};
   }
-  syanten1 = CalcSyanten14(hai.data());
+  TileKind waits[kKindCount];
+  int n = 0;
+  syanten1 = CalcSyanten14WithMachi(hai.data(), waits, n);
   haiKey = HaiKey(hai);
   keyedHai = hai;
   haiKeyed = true;
   machi.clear();
   if (syanten1 != 0) return {};
-  TileKind waits[kKindCount];
-  const int n = ComputeMachi(Counts(), waits);
-  machi.assign(waits, waits + n);
+  machi.insert(machi.end(), waits, waits + n);
   furiten = AnyDiscarded(machi);
   return {};
 }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -106,18 +108,20 @@ constexpr std::array<std::int8_t, 256> kMoveLetters = [] {
   return table;
 }();
 
-// The first c in [p, end), or nullptr. Eight bytes at a time: a byte equal to c becomes a zero
-// byte of word ^ pattern, and the classic zero-byte test finds the first one. The test's false
-// hits lie only above a true one, so the lowest hit is exact.
+// The first c in [p, end), or nullptr. A machine word at a time (eight bytes, or four on 32-bit
+// targets, where a 64-bit word is two registers): a byte equal to c becomes a zero byte of
+// word ^ pattern, and the classic zero-byte test finds the first one. The test's false hits lie
+// only above a true one, so the lowest hit is exact.
 const char* FindByte(const char* p, const char* end, char c) {
   static_assert(std::endian::native == std::endian::little, "byte order of the word scan");
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
-  for (; end - p >= 8; p += 8) {
-    std::uint64_t word;
+  using Word = std::uintptr_t;
+  constexpr Word kOnes = ~Word{0} / 0xFF;
+  const Word pattern = kOnes * static_cast<unsigned char>(c);
+  for (; end - p >= static_cast<std::ptrdiff_t>(sizeof(Word)); p += sizeof(Word)) {
+    Word word;
     std::memcpy(&word, p, sizeof word);
-    const std::uint64_t x = word ^ pattern;
-    const std::uint64_t hits = (x - kOnes) & ~x & (kOnes << 7);
+    const Word x = word ^ pattern;
+    const Word hits = (x - kOnes) & ~x & (kOnes << 7);
     if (hits) return p + (std::countr_zero(hits) >> 3);
   }
   for (; p < end; ++p)
