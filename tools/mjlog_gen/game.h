@@ -69,15 +69,29 @@ class Game {
 
  private:
   void WriteHeader();
-  bool PlayRound();  // true when the game is over
+  std::vector<int> TenList() const;
+
+  // Dealing.
   void DealRound();
   void FillScenarioHands(std::vector<TileCode>& pool, std::vector<TileCode>& stacked);
   bool TakeSet(std::vector<TileCode>& pool, std::vector<TileCode>& hand, bool simplesOnly);
   bool TakeKind(std::vector<TileCode>& pool, std::vector<TileCode>& hand, int kind);
 
+  // Turns.
+  bool PlayRound();  // true when the game is over
+  void Draw(int seat, TileCode tile, bool rinshan);
   std::optional<RoundResult> SelfActions(int seat);
+  void Discard(int seat, TileCode tile);
+  void UpdateWaiting(int seat);
   Turn AfterDiscard(int seat, TileCode tile, bool declared, std::optional<RoundResult>& end);
   void CompleteRiichi(int seat);
+
+  // Choices.
+  bool WantsRiichi(int seat);
+  TileCode ChooseDiscard(int seat, bool declaring);
+  std::optional<TileCode> ForcedDiscard(int seat);
+
+  // Calls.
   bool TryNuki(int seat);
   bool TryAnkan(int seat);
   bool TryKakan(int seat);
@@ -88,24 +102,20 @@ class Game {
   void Call(int seat, const Meld& meld, const std::array<TileCode, 4>& order);
   int Shanten13AfterTaking(int seat, std::vector<TileCode> taken);
 
-  void Draw(int seat, TileCode tile, bool rinshan);
-  bool WantsRiichi(int seat);
-  TileCode ChooseDiscard(int seat, bool declaring);
-  std::optional<TileCode> ForcedDiscard(int seat);
-  void Discard(int seat, TileCode tile);
-  void UpdateWaiting(int seat);
-
+  // Wins.
   bool CanWin(int seat, TileCode tile, bool tsumo, WinValue* value);
   bool IsFuriten(int seat);
   std::optional<RoundResult> Rons(int discarder, TileCode tile);
   RoundResult Win(int winner, int from, TileCode tile, const WinValue& value);
+
+  // A round's end.
   RoundResult Abort(const std::string& type, std::vector<int> shownSeats);
   RoundResult ExhaustiveDraw();
   bool Finish(RoundResult& result);
+  std::vector<int> ScoreList(const RoundResult& result) const;
+  void CountWin(const LogWriter::Agari& agari);
   std::string Owari();
   void AppendOwari(std::string& text, long long value, bool tenths);
-  std::vector<int> ScoreList(const RoundResult& result) const;
-  std::vector<int> TenList() const;
 
   [[nodiscard]] int LiveLeft() const { return liveEnd_ - front_; }
   [[nodiscard]] bool Closed(int seat) const;
@@ -114,7 +124,6 @@ class Game {
   }
   void Count(int event) { ++out_.events[event]; }
   void Record(GenMove move) { out_.moves.push_back(std::move(move)); }
-  void CountWin(const LogWriter::Agari& agari);
 
   Rng rng_;
   GenOptions options_;
