@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "bridge/com_apartment.h"
+#include "base/com_apartment_win.h"
 #include "bridge/jscript_host_win.h"
 #include "host_windows.h"
 #include "logana/analyzer_object_win.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 
 namespace zuvelo {
 

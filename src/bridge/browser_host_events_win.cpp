@@ -10,16 +10,16 @@
 #include <mutex>
 #include <utility>
 
+#include "base/bstr_win.h"
+#include "base/code_page_win.h"
+#include "base/trace.h"
+#include "base/variant_win.h"
 #include "bridge/atl_host_win.h"
 #include "bridge/browser_host_object_win.h"
 #include "bridge/browser_host_win.h"
-#include "bridge/bstr.h"
-#include "bridge/code_page_win.h"
 #include "bridge/page_trust.h"
-#include "bridge/variant.h"
 #include "net/service_address.h"
 #include "shell/settings_win.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

@@ -12,7 +12,7 @@
 #include <span>
 #include <string>
 
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 #include "bridge/script_object.h"
 #include "shell/mainthread_calls_win.h"
 #include "shell/window_object_win.h"

@@ -7,14 +7,14 @@
 
 #include <utility>
 
+#include "base/bstr_win.h"
+#include "base/code_page_win.h"
+#include "base/handle_win.h"
+#include "base/trace.h"
+#include "base/variant_win.h"
 #include "bridge/atl_host_win.h"
 #include "bridge/browser_host_object_win.h"
-#include "bridge/bstr.h"
-#include "bridge/code_page_win.h"
-#include "bridge/handle.h"
-#include "bridge/variant.h"
 #include "shell/message_box_win.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

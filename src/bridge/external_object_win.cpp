@@ -9,15 +9,15 @@
 #include <optional>
 #include <string_view>
 
-#include "bridge/bstr.h"
+#include "base/bstr_win.h"
+#include "base/trace.h"
+#include "base/variant_win.h"
 #include "bridge/script_values.h"
-#include "bridge/variant.h"
 #include "fileexport/file_object_win.h"
 #include "hand/syanten.h"
 #include "hand/tile.h"
 #include "logana/analyzer_object_win.h"
 #include "shell/mainthread_calls_win.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

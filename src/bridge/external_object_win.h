@@ -5,8 +5,8 @@
 
 #include <span>
 
+#include "base/com_ptr_win.h"
 #include "bridge/automation_object.h"
-#include "bridge/com_ptr.h"
 
 namespace zuvelo {
 

@@ -7,7 +7,7 @@
 // instance in a writable object property): both then live until the process ends.
 #pragma once
 
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 #include "bridge/script_object.h"
 
 namespace zuvelo {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "bridge/bstr.h"
+#include "base/bstr_win.h"
 #include "bridge/script_object.h"
 
 namespace zuvelo {

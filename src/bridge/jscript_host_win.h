@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 
 namespace zuvelo {
 

@@ -7,9 +7,9 @@
 
 #include <new>
 
-#include "shell/catch_all.h"
-#include "bridge/code_page_win.h"
-#include "shell/trace.h"
+#include "base/catch_all.h"
+#include "base/code_page_win.h"
+#include "base/trace.h"
 
 namespace zuvelo {
 

@@ -5,9 +5,9 @@
 
 #include <cwchar>
 
-#include "bridge/com_ptr.h"
-#include "bridge/variant.h"
-#include "shell/trace.h"
+#include "base/com_ptr_win.h"
+#include "base/trace.h"
+#include "base/variant_win.h"
 
 namespace zuvelo {
 namespace {

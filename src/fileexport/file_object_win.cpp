@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/bstr.h"
+#include "base/bstr_win.h"
 #include "fileexport/ansi_text_win.h"
 #include "fileexport/save_dialog_win.h"
 #include "shell/message_box_win.h"

@@ -5,9 +5,9 @@
 
 #include <span>
 
+#include "base/com_ptr_win.h"
+#include "base/handle_win.h"
 #include "bridge/automation_object.h"
-#include "bridge/com_ptr.h"
-#include "bridge/handle.h"
 
 namespace zuvelo {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/trace.h"
 #include "hand/syanten.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <optional>
 
+#include "base/trace.h"
 #include "bridge/script_values.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 

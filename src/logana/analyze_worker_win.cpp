@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/trace.h"
 #include "logana/log_ana_thread_win.h"
 #include "logana/log_name.h"
 #include "logana/logana_cache.h"
@@ -19,7 +20,6 @@
 #include "replay/log_file.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_win.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

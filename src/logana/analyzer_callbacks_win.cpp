@@ -3,9 +3,9 @@
 
 #include <mmsystem.h>
 
+#include "base/trace.h"
+#include "base/variant_win.h"
 #include "bridge/script_values.h"
-#include "bridge/variant.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

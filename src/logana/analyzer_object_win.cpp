@@ -6,10 +6,10 @@
 #include <optional>
 #include <utility>
 
-#include "bridge/variant.h"
+#include "base/trace.h"
+#include "base/variant_win.h"
 #include "shell/mainthread_calls_win.h"
 #include "shell/message_box_win.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

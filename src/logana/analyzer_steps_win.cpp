@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "bridge/variant.h"
+#include "base/variant_win.h"
 #include "logana/analyzer_object_win.h"
 #include "logana/replay_callbacks_win.h"
 #include "shell/mainthread_calls_win.h"

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <utility>
 
-#include "shell/trace.h"
+#include "base/trace.h"
 
 namespace zuvelo {
 namespace {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "bridge/com_ptr.h"
-#include "bridge/handle.h"
+#include "base/com_ptr_win.h"
+#include "base/handle_win.h"
 #include "bridge/script_object.h"
 #include "logana/analyze_options_win.h"
 #include "logana/analyzer_callbacks_win.h"

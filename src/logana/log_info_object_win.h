@@ -8,8 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "base/com_ptr_win.h"
 #include "bridge/automation_object.h"
-#include "bridge/com_ptr.h"
 #include "replay/replay_types.h"
 
 namespace zuvelo {

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "shell/trace.h"
+#include "base/trace.h"
 
 namespace zuvelo {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "bridge/handle.h"
+#include "base/handle_win.h"
 #include "replay/log_file.h"
 
 namespace zuvelo {

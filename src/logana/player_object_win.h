@@ -11,8 +11,8 @@
 #include <optional>
 #include <span>
 
+#include "base/com_ptr_win.h"
 #include "bridge/automation_object.h"
-#include "bridge/com_ptr.h"
 #include "logana/tehai_object_win.h"
 #include "replay/replay_types.h"
 

@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-#include "bridge/bstr.h"
-#include "bridge/variant.h"
+#include "base/bstr_win.h"
+#include "base/variant_win.h"
 
 namespace zuvelo {
 

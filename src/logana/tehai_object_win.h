@@ -9,8 +9,8 @@
 #include <memory>
 #include <span>
 
+#include "base/com_ptr_win.h"
 #include "bridge/automation_object.h"
-#include "bridge/com_ptr.h"
 #include "hand/tehai.h"
 
 namespace zuvelo {

@@ -12,9 +12,9 @@
 #include <optional>
 #include <utility>
 
+#include "base/trace.h"
 #include "net/platform_version.h"
 #include "net/service_address.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 

@@ -2,16 +2,16 @@
 // the external object and the analyzer, the game-start placeholder and the log-folder check.
 #include <optional>
 
-#include "bridge/code_page_win.h"
+#include "base/code_page_win.h"
+#include "base/handle_win.h"
+#include "base/trace.h"
 #include "bridge/external_object_win.h"
-#include "bridge/handle.h"
 #include "net/service_address.h"
 #include "shell/main_window_object_win.h"
 #include "shell/main_window_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_win.h"
 #include "shell/toolbar_win.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

@@ -2,8 +2,8 @@
 // notifications and the tray icon's mouse messages.
 #include "shell/main_window_win.h"
 
+#include "base/handle_win.h"
 #include "bridge/browser_host_win.h"
-#include "bridge/handle.h"
 #include "net/service_address.h"
 #include "shell/game_mode.h"
 #include "shell/main_window_object_win.h"

@@ -9,7 +9,7 @@
 #include <optional>
 #include <span>
 
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 
 namespace zuvelo {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/com_ptr_win.h"
+#include "base/trace.h"
 #include "bridge/atl_host_win.h"
-#include "bridge/com_ptr.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

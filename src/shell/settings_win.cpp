@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "bridge/code_page_win.h"
+#include "base/code_page_win.h"
 #include "net/service_address.h"
 
 namespace zuvelo {

@@ -4,14 +4,14 @@
 #include <mmsystem.h>
 #include <shlobj.h>
 
+#include "base/com_apartment_win.h"
+#include "base/trace.h"
 #include "bridge/atl_host_win.h"
-#include "bridge/com_apartment.h"
 #include "shell/game_mode.h"
 #include "shell/main_window_win.h"
 #include "shell/message_box_win.h"
 #include "shell/message_loop_win.h"
 #include "shell/settings_win.h"
-#include "shell/trace.h"
 
 namespace zuvelo {
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "bridge/code_page_win.h"
+#include "base/code_page_win.h"
 
 namespace zuvelo {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "shell/catch_all.h"
+#include "base/catch_all.h"
 
 namespace zuvelo {
 

@@ -2,7 +2,7 @@
 // classes before WinMain runs; both stay for the life of the process.
 #include <windows.h>
 
-#include "shell/catch_all.h"
+#include "base/catch_all.h"
 #include "shell/main_window_win.h"
 #include "shell/startup_win.h"
 #include "shell/use_wsock32.h"

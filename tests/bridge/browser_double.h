@@ -19,9 +19,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/com_ptr_win.h"
+#include "base/variant_win.h"
 #include "bridge/browser_host_win.h"
-#include "bridge/com_ptr.h"
-#include "bridge/variant.h"
 
 // Methods nobody calls: ZV_STUBS(result, (name, parameter types...), ...) defines each to answer
 // `result`; ZV_GETTERS and ZV_PROPERTIES(type, names...) define get_name(type*), and

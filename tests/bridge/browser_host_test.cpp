@@ -5,8 +5,8 @@
 #include <cwchar>
 #include <tuple>
 
+#include "base/handle_win.h"
 #include "bridge/atl_host_win.h"
-#include "bridge/handle.h"
 #include "bridge/page_trust.h"
 #include "browser_double.h"
 #include "page_test.h"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 #include "shell/mainthread_calls_win.h"
 
 namespace zuvelo::testing {

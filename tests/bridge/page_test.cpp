@@ -1,7 +1,7 @@
 // Program-wide set-up and the page fixture's helpers.
 #include "page_test.h"
 
-#include "bridge/bstr.h"
+#include "base/bstr_win.h"
 #include "support/com_test_environment.h"
 
 namespace zuvelo::testing {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/variant_win.h"
 #include "bridge/jscript_host_win.h"
-#include "bridge/variant.h"
 #include "host_windows.h"
 #include "support/invoke_with.h"
 #include "support/message_box_recorder.h"

@@ -6,8 +6,8 @@
 #include <optional>
 #include <tuple>
 
-#include "bridge/bstr.h"
-#include "bridge/handle.h"
+#include "base/bstr_win.h"
+#include "base/handle_win.h"
 #include "bridge/script_values.h"
 #include "bridge_test.h"
 

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <utility>
 
-#include "bridge/handle.h"
-#include "bridge/variant.h"
+#include "base/handle_win.h"
+#include "base/variant_win.h"
 #include "fileexport_test.h"
 
 namespace zuvelo::testing {

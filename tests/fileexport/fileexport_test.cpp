@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "bridge/bstr.h"
-#include "bridge/variant.h"
+#include "base/bstr_win.h"
+#include "base/variant_win.h"
 #include "support/com_test_environment.h"
 
 namespace zuvelo::testing {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/variant_win.h"
 #include "bridge/jscript_host_win.h"
-#include "bridge/variant.h"
 #include "fileexport/file_object_win.h"
 #include "fileexport/save_dialog_win.h"
 #include "support/invoke_with.h"

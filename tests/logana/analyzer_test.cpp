@@ -12,8 +12,8 @@
 #include <regex>
 
 #include "analyzer_test.h"
+#include "base/handle_win.h"
 #include "bridge/external_object_win.h"
-#include "bridge/handle.h"
 #include "shell/mainthread_calls_win.h"
 
 namespace zuvelo::testing {

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "base/trace.h"
 #include "net/platform_version.h"
 #include "net/service_address.h"
 #include "net_test_support.h"
-#include "shell/trace.h"
 #include "support/udp_listener.h"
 
 namespace zuvelo {

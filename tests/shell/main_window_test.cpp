@@ -13,9 +13,9 @@
 #include <thread>
 #include <tuple>
 
+#include "base/code_page_win.h"
+#include "base/com_ptr_win.h"
 #include "bridge/atl_host_win.h"
-#include "bridge/code_page_win.h"
-#include "bridge/com_ptr.h"
 #include "browser_double.h"
 #include "logana/cache_file.h"
 #include "logana/cache_object_win.h"

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "bridge/com_apartment.h"
+#include "base/com_apartment_win.h"
 #include "shell/use_wsock32.h"
 
 namespace zuvelo::testing {

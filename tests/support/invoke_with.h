@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "bridge/variant.h"
+#include "base/variant_win.h"
 
 namespace zuvelo::testing {
 

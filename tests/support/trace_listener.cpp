@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "shell/trace.h"
+#include "base/trace.h"
 
 namespace zuvelo::testing {
 

@@ -16,9 +16,9 @@
 #include <tuple>
 #include <vector>
 
-#include "bridge/bstr.h"
-#include "bridge/com_apartment.h"
-#include "bridge/com_ptr.h"
+#include "base/bstr_win.h"
+#include "base/com_apartment_win.h"
+#include "base/com_ptr_win.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "shell/temp_working_folder.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bridge/com_apartment.h"
+#include "base/com_apartment_win.h"
 #include "bridge/external_object_win.h"
 #include "bridge/jscript_host_win.h"
 #include "net/service_address.h"
@@ -20,7 +20,7 @@
 #include "run_host_object_win.h"
 #include "run_windows_win.h"
 #include "runner_options.h"
-#include "shell/catch_all.h"
+#include "base/catch_all.h"
 #include "shell/message_box_win.h"
 #include "shell/program_end.h"
 #include "shell/settings_win.h"

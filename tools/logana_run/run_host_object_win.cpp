@@ -6,8 +6,8 @@
 #include <new>
 #include <optional>
 
-#include "bridge/bstr.h"
-#include "bridge/variant.h"
+#include "base/bstr_win.h"
+#include "base/variant_win.h"
 
 namespace zuvelo::run {
 namespace {

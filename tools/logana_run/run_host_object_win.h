@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bridge/automation_object.h"
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 
 namespace zuvelo::run {
 

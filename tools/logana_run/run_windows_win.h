@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "bridge/com_ptr.h"
+#include "base/com_ptr_win.h"
 #include "shell/mainthread_calls_win.h"
 
 namespace zuvelo::run {

@@ -7,7 +7,7 @@
 #include <exception>
 #include <new>
 
-#include "shell/trace.h"
+#include "base/trace.h"
 
 namespace zuvelo {
 

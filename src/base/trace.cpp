@@ -1,6 +1,6 @@
 // The trace channel: one connected UDP socket to 127.0.0.1:514 and a lock so that lines from
 // the UI thread and the analyzer's worker never interleave.
-#include "shell/trace.h"
+#include "base/trace.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/handle.h"
+#include "base/handle_win.h"
 
 namespace zuvelo {
 

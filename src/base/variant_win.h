@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "bridge/bstr.h"
+#include "base/bstr_win.h"
 
 namespace zuvelo {
 

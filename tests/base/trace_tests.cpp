@@ -1,5 +1,5 @@
 // The trace channel seen from a real UDP listener on 127.0.0.1:514.
-#include "shell/trace.h"
+#include "base/trace.h"
 
 #include <gtest/gtest.h>
 
