@@ -33,7 +33,8 @@ start_display() {
   done
   command -v Xvfb >/dev/null || { echo "wine-services: no X display and no Xvfb" >&2; return 1; }
   pid_runs "$state/xvfb.pid" Xvfb && kill "$(cat "$state/xvfb.pid")"
-  rm -f "$state/display" "$state/display.num"
+  rm -f "$state/display"
+  : >"$state/display.num" # there before the wait below reads it
   # -displayfd: Xvfb takes the first free number and writes it when it listens.
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
     3>"$state/display.num" 9>&- </dev/null >/dev/null 2>&1 &
