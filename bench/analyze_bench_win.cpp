@@ -6,9 +6,9 @@
 //   3. 200 placeholders fetched from the loopback test server, then the same logs once more
 //      without the downloads, the difference being the download phase.
 // The third needs a server that hands out logs from a folder:
-//   python3 tests/net/http_test_server.py start --port-file P --pid-file Q --log-dir D
+//   python3 tests/support/http_test_server.py start --port-file P --pid-file Q --log-dir D
 //   tools/wine-run.sh <build>/bench/analyze_bench.exe P D
-//   python3 tests/net/http_test_server.py stop --pid-file Q
+//   python3 tests/support/http_test_server.py stop --pid-file Q
 #include <windows.h>
 
 #include <chrono>

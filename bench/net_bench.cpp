@@ -1,5 +1,5 @@
 // Log downloads from the loopback test server, as the analyzer's worker fetches placeholders:
-// one client per log, 200 small gzip logs per round. The server (tests/net/http_test_server.py)
+// one client per log, 200 small gzip logs per round. The server (tests/support/http_test_server.py)
 // is started here and stopped at exit.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
