@@ -13,6 +13,7 @@
 
 #include "hand/syanten.h"
 #include "mjlog_gen/mjlog_gen.h"
+#include "replay/log_scanner.h"
 #include "replay/replay_log.h"
 
 namespace zuvelo::bench {
@@ -164,5 +165,19 @@ class NoMessages : public ReplayReporter {
  public:
   void Report(const ReplayMessage&) override { std::abort(); }
 };
+
+// The scanner alone over every log: the number of elements it read.
+inline long long ScanElements(const std::vector<std::string>& logs) {
+  LogAttributes attrs;
+  long long elements = 0;
+  for (const std::string& log : logs) {
+    attrs.Reset();
+    LogScanner scanner(log, FindElementStart(log));
+    for (ElementKind kind = scanner.Next(attrs);
+         kind != ElementKind::kEnd && kind != ElementKind::kFault; kind = scanner.Next(attrs))
+      ++elements;
+  }
+  return elements;
+}
 
 }  // namespace zuvelo::bench

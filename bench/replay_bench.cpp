@@ -19,6 +19,7 @@ using namespace zuvelo;
 using bench::CountingSink;
 using bench::Logs;
 using bench::NoMessages;
+using bench::ScanElements;
 
 std::int64_t TotalBytes() {
   std::int64_t bytes = 0;
@@ -50,17 +51,8 @@ BENCHMARK(BM_ReplayFullLogs)->MinTime(2.0);
 
 void BM_ScannerOnly(benchmark::State& state) {
   const auto& logs = Logs();
-  LogAttributes attrs;
   long long elements = 0;
-  for (auto _ : state) {
-    for (const std::string& log : logs) {
-      attrs.Reset();
-      LogScanner scanner(log, FindElementStart(log));
-      for (ElementKind kind = scanner.Next(attrs);
-           kind != ElementKind::kEnd && kind != ElementKind::kFault; kind = scanner.Next(attrs))
-        ++elements;
-    }
-  }
+  for (auto _ : state) elements += ScanElements(logs);
   benchmark::DoNotOptimize(elements);
   state.SetBytesProcessed(state.iterations() * TotalBytes());
 }

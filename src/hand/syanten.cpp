@@ -124,18 +124,32 @@ int CalcSyanten34(const KindCounts& counts) {
   return fast != detail::kNotLegal ? fast : detail::LiteralSyanten(counts);
 }
 
-int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount) {
-  waitCount = 0;
-  detail::SlotCounts slots;
+namespace {
+
+// Counts the slots and views the hand; false when only the counts serve (no view could be
+// made). A hand of fewer than five of any kind needs no legality check.
+inline bool CountAndView(const TileCode* slots14, detail::SlotCounts& slots,
+                         detail::HandView& view) {
   detail::SuitKeys keys;
   int total = 0;
   bool belowFive = false;
   detail::CountSlots(slots14, slots, keys, total, belowFive);
-  const KindCounts& counts = slots.kinds;
-  detail::HandView view;
   if (belowFive && total > 0) {
-    detail::ViewLegalHand(counts, keys, total, view);
-  } else if (!detail::ViewHand(counts, keys, view) || view.total == 0) {
+    detail::ViewLegalHand(slots.kinds, keys, total, view);
+    return true;
+  }
+  return detail::ViewHand(slots.kinds, keys, view);
+}
+
+}  // namespace
+
+int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCount) {
+  waitCount = 0;
+  detail::SlotCounts slots;
+  detail::HandView view;
+  const bool viewed = CountAndView(slots14, slots, view);
+  const KindCounts& counts = slots.kinds;
+  if (!viewed || view.total == 0) {
     const int syanten = CalcSyanten14(slots14);
     if (syanten == 0) waitCount = ComputeMachi(counts, waits);
     return syanten;
@@ -149,17 +163,10 @@ int CalcSyanten14WithMachi(const TileCode* slots14, TileKind* waits, int& waitCo
 
 int CalcSyanten14(const TileCode* slots14) {
   detail::SlotCounts slots;
-  detail::SuitKeys keys;
-  int total = 0;
-  bool belowFive = false;
-  detail::CountSlots(slots14, slots, keys, total, belowFive);
-  const KindCounts& counts = slots.kinds;
   detail::HandView view;
-  if (belowFive && total > 0) {
-    detail::ViewLegalHand(counts, keys, total, view);
-  } else if (!detail::ViewHand(counts, keys, view)) {
-    return CalcSyanten34(counts);
-  }
+  const bool viewed = CountAndView(slots14, slots, view);
+  const KindCounts& counts = slots.kinds;
+  if (!viewed) return CalcSyanten34(counts);
   return view.total > 0 ? detail::SyantenOfView(view, counts) : detail::LiteralSyanten(counts, 1);
 }
 
