@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "base/com_apartment_win.h"
-#include "bridge/jscript_host_win.h"
+#include "bridge/automation/jscript_host_win.h"
 #include "host_windows.h"
 #include "logana/analyzer_object_win.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "net/service_address.h"
-#include "shell/settings_win.h"
+#include "shell/services/settings_win.h"
 #include "shell/use_wsock32.h"
 #include "support/trace_listener.h"
 

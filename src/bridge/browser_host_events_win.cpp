@@ -19,7 +19,7 @@
 #include "bridge/browser_host_win.h"
 #include "bridge/page_trust.h"
 #include "net/service_address.h"
-#include "shell/settings_win.h"
+#include "shell/services/settings_win.h"
 
 namespace zuvelo {
 namespace {

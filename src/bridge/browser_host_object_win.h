@@ -13,9 +13,9 @@
 #include <string>
 
 #include "base/com_ptr_win.h"
-#include "bridge/script_object.h"
-#include "shell/mainthread_calls_win.h"
-#include "shell/window_object_win.h"
+#include "base/window_object_win.h"
+#include "bridge/automation/script_object.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo {
 

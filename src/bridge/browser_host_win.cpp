@@ -14,7 +14,7 @@
 #include "base/variant_win.h"
 #include "bridge/atl_host_win.h"
 #include "bridge/browser_host_object_win.h"
-#include "shell/message_box_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo {
 namespace {

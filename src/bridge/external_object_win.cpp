@@ -12,12 +12,12 @@
 #include "base/bstr_win.h"
 #include "base/trace.h"
 #include "base/variant_win.h"
-#include "bridge/script_values.h"
+#include "bridge/automation/script_values.h"
 #include "fileexport/file_object_win.h"
 #include "hand/syanten.h"
 #include "hand/tile.h"
 #include "logana/analyzer_object_win.h"
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo {
 namespace {

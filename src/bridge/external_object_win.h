@@ -6,7 +6,7 @@
 #include <span>
 
 #include "base/com_ptr_win.h"
-#include "bridge/automation_object.h"
+#include "bridge/automation/automation_object.h"
 
 namespace zuvelo {
 

@@ -10,7 +10,7 @@
 #include "base/bstr_win.h"
 #include "fileexport/ansi_text_win.h"
 #include "fileexport/save_dialog_win.h"
-#include "shell/message_box_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "base/com_ptr_win.h"
 #include "base/handle_win.h"
-#include "bridge/automation_object.h"
+#include "bridge/automation/automation_object.h"
 
 namespace zuvelo {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "base/trace.h"
-#include "bridge/script_values.h"
+#include "bridge/automation/script_values.h"
 
 namespace zuvelo {
 

@@ -18,8 +18,8 @@
 #include "logana/placeholder_download_win.h"
 #include "net/service_address.h"
 #include "replay/log_file.h"
-#include "shell/message_box_win.h"
-#include "shell/settings_win.h"
+#include "shell/services/message_box_win.h"
+#include "shell/services/settings_win.h"
 
 namespace zuvelo {
 namespace {

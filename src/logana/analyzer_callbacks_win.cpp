@@ -5,7 +5,7 @@
 
 #include "base/trace.h"
 #include "base/variant_win.h"
-#include "bridge/script_values.h"
+#include "bridge/automation/script_values.h"
 
 namespace zuvelo {
 namespace {

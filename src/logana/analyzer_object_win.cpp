@@ -8,8 +8,8 @@
 
 #include "base/trace.h"
 #include "base/variant_win.h"
-#include "shell/mainthread_calls_win.h"
-#include "shell/message_box_win.h"
+#include "shell/services/mainthread_calls_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo {
 namespace {

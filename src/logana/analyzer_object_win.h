@@ -7,7 +7,7 @@
 #include <span>
 
 #include "base/com_ptr_win.h"
-#include "bridge/automation_object.h"
+#include "bridge/automation/automation_object.h"
 #include "logana/log_ana_thread_win.h"
 #include "replay/replay_log.h"
 

@@ -9,7 +9,7 @@
 #include "base/variant_win.h"
 #include "logana/analyzer_object_win.h"
 #include "logana/replay_callbacks_win.h"
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "logana/script_results_win.h"
-#include "shell/message_box_win.h"
-#include "shell/program_end.h"
-#include "shell/settings_win.h"
+#include "shell/services/message_box_win.h"
+#include "shell/services/program_end.h"
+#include "shell/services/settings_win.h"
 
 namespace zuvelo {
 namespace {

@@ -18,7 +18,7 @@
 
 #include "base/com_ptr_win.h"
 #include "base/handle_win.h"
-#include "bridge/script_object.h"
+#include "bridge/automation/script_object.h"
 #include "logana/analyze_options_win.h"
 #include "logana/analyzer_callbacks_win.h"
 #include "logana/cache_object_win.h"
@@ -26,7 +26,7 @@
 #include "logana/log_list_win.h"
 #include "logana/player_object_win.h"
 #include "logana/worker_status_win.h"
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "base/com_ptr_win.h"
-#include "bridge/automation_object.h"
+#include "bridge/automation/automation_object.h"
 #include "replay/replay_types.h"
 
 namespace zuvelo {

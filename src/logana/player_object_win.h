@@ -12,7 +12,7 @@
 #include <span>
 
 #include "base/com_ptr_win.h"
-#include "bridge/automation_object.h"
+#include "bridge/automation/automation_object.h"
 #include "logana/tehai_object_win.h"
 #include "replay/replay_types.h"
 

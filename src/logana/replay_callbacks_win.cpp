@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <string>
 
-#include "bridge/script_values.h"
+#include "bridge/automation/script_values.h"
 #include "logana/script_results_win.h"
-#include "shell/message_box_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo {
 namespace {

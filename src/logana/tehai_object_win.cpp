@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <new>
 
-#include "bridge/script_values.h"
+#include "bridge/automation/script_values.h"
 #include "logana/script_results_win.h"
-#include "shell/mainthread_calls_win.h"
-#include "shell/message_box_win.h"
+#include "shell/services/mainthread_calls_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo {
 namespace {

@@ -10,7 +10,7 @@
 #include <span>
 
 #include "base/com_ptr_win.h"
-#include "bridge/automation_object.h"
+#include "bridge/automation/automation_object.h"
 #include "hand/tehai.h"
 
 namespace zuvelo {

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <utility>
 
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo {
 namespace {

@@ -9,8 +9,8 @@
 #include "net/service_address.h"
 #include "shell/main_window_object_win.h"
 #include "shell/main_window_win.h"
-#include "shell/message_box_win.h"
-#include "shell/settings_win.h"
+#include "shell/services/message_box_win.h"
+#include "shell/services/settings_win.h"
 #include "shell/toolbar_win.h"
 
 namespace zuvelo {

@@ -8,9 +8,9 @@
 #include <span>
 #include <string>
 
-#include "shell/mainthread_calls_win.h"
+#include "base/window_object_win.h"
+#include "shell/services/mainthread_calls_win.h"
 #include "shell/tray_icon_win.h"
-#include "shell/window_object_win.h"
 
 namespace zuvelo {
 

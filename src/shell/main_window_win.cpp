@@ -7,8 +7,8 @@
 #include "net/service_address.h"
 #include "shell/game_mode.h"
 #include "shell/main_window_object_win.h"
-#include "shell/program_end.h"
-#include "shell/settings_win.h"
+#include "shell/services/program_end.h"
+#include "shell/services/settings_win.h"
 #include "shell/toolbar_win.h"
 
 namespace zuvelo {

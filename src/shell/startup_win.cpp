@@ -9,9 +9,9 @@
 #include "bridge/atl_host_win.h"
 #include "shell/game_mode.h"
 #include "shell/main_window_win.h"
-#include "shell/message_box_win.h"
 #include "shell/message_loop_win.h"
-#include "shell/settings_win.h"
+#include "shell/services/message_box_win.h"
+#include "shell/services/settings_win.h"
 
 namespace zuvelo {
 namespace {

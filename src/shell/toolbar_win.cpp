@@ -6,7 +6,7 @@
 #include <array>
 #include <span>
 
-#include "shell/window_object_win.h"
+#include "base/window_object_win.h"
 
 namespace zuvelo {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <winsock2.h>
 
-#include "shell/message_box_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "bridge/automation_object.h"
+#include "bridge/automation/automation_object.h"
 #include "page_test.h"
 
 namespace zuvelo::testing {

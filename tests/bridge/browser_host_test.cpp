@@ -10,7 +10,7 @@
 #include "bridge/page_trust.h"
 #include "browser_double.h"
 #include "page_test.h"
-#include "shell/settings_win.h"
+#include "shell/services/settings_win.h"
 #include "shell/temp_working_folder.h"
 
 namespace zuvelo::testing {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/com_ptr_win.h"
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo::testing {
 

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "base/window_object_win.h"
 #include "bridge_test.h"
-#include "shell/program_end.h"
-#include "shell/window_object_win.h"
+#include "shell/services/program_end.h"
 
 namespace zuvelo::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/variant_win.h"
-#include "bridge/jscript_host_win.h"
+#include "bridge/automation/jscript_host_win.h"
 #include "host_windows.h"
 #include "support/invoke_with.h"
 #include "support/message_box_recorder.h"

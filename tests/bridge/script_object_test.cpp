@@ -8,7 +8,7 @@
 
 #include "base/bstr_win.h"
 #include "base/handle_win.h"
-#include "bridge/script_values.h"
+#include "bridge/automation/script_values.h"
 #include "bridge_test.h"
 
 namespace zuvelo::testing {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/variant_win.h"
-#include "bridge/jscript_host_win.h"
+#include "bridge/automation/jscript_host_win.h"
 #include "fileexport/file_object_win.h"
 #include "fileexport/save_dialog_win.h"
 #include "support/invoke_with.h"

@@ -14,7 +14,7 @@
 #include "analyzer_test.h"
 #include "base/handle_win.h"
 #include "bridge/external_object_win.h"
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo::testing {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "net/service_address.h"
 #include "page_test.h"
-#include "shell/settings_win.h"
+#include "shell/services/settings_win.h"
 #include "shell/temp_working_folder.h"
 
 namespace zuvelo::testing {

@@ -12,7 +12,7 @@
 
 #include "../shell/temp_working_folder.h"
 #include "mjlog_gen/mjlog_gen.h"
-#include "shell/settings_win.h"
+#include "shell/services/settings_win.h"
 
 namespace zuvelo::testing {
 

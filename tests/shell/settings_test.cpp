@@ -1,5 +1,5 @@
 // The settings file through the real profile functions, the log folder and its layout.
-#include "shell/settings_win.h"
+#include "shell/services/settings_win.h"
 
 #include <gtest/gtest.h>
 #include <knownfolders.h>

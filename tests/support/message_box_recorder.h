@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "shell/message_box_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo::testing {
 

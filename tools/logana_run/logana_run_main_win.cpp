@@ -12,18 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "base/catch_all.h"
 #include "base/com_apartment_win.h"
+#include "bridge/automation/jscript_host_win.h"
 #include "bridge/external_object_win.h"
-#include "bridge/jscript_host_win.h"
 #include "net/service_address.h"
 #include "progress_line.h"
 #include "run_host_object_win.h"
 #include "run_windows_win.h"
 #include "runner_options.h"
-#include "base/catch_all.h"
-#include "shell/message_box_win.h"
-#include "shell/program_end.h"
-#include "shell/settings_win.h"
+#include "shell/services/message_box_win.h"
+#include "shell/services/program_end.h"
+#include "shell/services/settings_win.h"
 #include "shell/use_wsock32.h"
 
 namespace zuvelo::run {

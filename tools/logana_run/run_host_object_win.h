@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "bridge/automation_object.h"
 #include "base/com_ptr_win.h"
+#include "bridge/automation/automation_object.h"
 
 namespace zuvelo::run {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "shell/window_object_win.h"
+#include "base/window_object_win.h"
 
 namespace zuvelo::run {
 namespace {

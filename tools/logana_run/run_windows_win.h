@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/com_ptr_win.h"
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo::run {
 

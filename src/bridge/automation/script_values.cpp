@@ -1,5 +1,5 @@
 // Readers, array builders and callback calls over the page engine's own objects.
-#include "bridge/script_values.h"
+#include "bridge/automation/script_values.h"
 
 #include <dispex.h>
 

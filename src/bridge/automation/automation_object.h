@@ -9,8 +9,8 @@
 #include <cwchar>
 #include <span>
 
-#include "bridge/function_object.h"
-#include "bridge/script_object.h"
+#include "bridge/automation/function_object.h"
+#include "bridge/automation/script_object.h"
 
 namespace zuvelo {
 

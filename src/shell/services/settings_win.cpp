@@ -1,5 +1,5 @@
 // The settings file through the platform's profile functions.
-#include "shell/settings_win.h"
+#include "shell/services/settings_win.h"
 
 #include <shlobj.h>
 

@@ -1,11 +1,11 @@
 // Message boxes, and the hook that replaces them in tests.
-#include "shell/message_box_win.h"
+#include "shell/services/message_box_win.h"
 
 #include <cstdlib>
 #include <mutex>
 #include <utility>
 
-#include "shell/program_end.h"
+#include "shell/services/program_end.h"
 
 namespace zuvelo {
 namespace {

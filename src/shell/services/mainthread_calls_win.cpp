@@ -1,8 +1,8 @@
 // Named-command senders and the main window's attached-object set.
-#include "shell/mainthread_calls_win.h"
+#include "shell/services/mainthread_calls_win.h"
 
 #include "base/trace.h"
-#include "shell/message_box_win.h"
+#include "shell/services/message_box_win.h"
 
 namespace zuvelo {
 

@@ -1,6 +1,6 @@
 // The program-end actions: a list under a lock, run from a copy so that an action may itself
 // register one.
-#include "shell/program_end.h"
+#include "shell/services/program_end.h"
 
 #include <algorithm>
 #include <mutex>

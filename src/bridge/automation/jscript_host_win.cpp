@@ -1,11 +1,11 @@
 // JScript through IActiveScript/IActiveScriptParse: site, named items and error collection.
-#include "bridge/jscript_host_win.h"
+#include "bridge/automation/jscript_host_win.h"
 
 #include <algorithm>
 #include <string>
 
 #include "base/bstr_win.h"
-#include "bridge/script_object.h"
+#include "bridge/automation/script_object.h"
 
 namespace zuvelo {
 namespace {

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "base/com_ptr_win.h"
-#include "bridge/script_object.h"
+#include "bridge/automation/script_object.h"
 
 namespace zuvelo {
 
