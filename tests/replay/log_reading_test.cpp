@@ -365,27 +365,5 @@ TEST(MeldCode, AddedKanReplacesThePonEntryInPlace) {
   EXPECT_EQ(tehai.nakiList, (std::vector<std::uint16_t>{7463, 41586}));
 }
 
-TEST(MeldCode, FaultsOfTehaiNaki) {
-  Tehai noPon = HandWith({111});
-  ASSERT_TRUE(noPon.AddHai(50).ok());
-  EXPECT_EQ(TehaiNaki(noPon, 41586).message, "TehaiNaki INVALID Chakan");
-  EXPECT_FALSE(Holds(noPon, 111));  // removed before the entry was looked for
-
-  for (int m : {33, 34, 35, 0x121, 0x7FFF0021}) {
-    Tehai tehai = HandWith({});
-    const auto before = tehai.hai;
-    const NakiResult r = TehaiNaki(tehai, m);
-    EXPECT_EQ(r.message, "UNKNOWN NAKI TYPE m=" + std::to_string(m));
-    EXPECT_EQ(r.call.type, NakiType::kUnknown);
-    EXPECT_EQ(tehai.hai, before);
-  }
-
-  Tehai missing = HandWith({8});  // the chi also needs 18
-  const NakiResult r = TehaiNaki(missing, 7463);
-  EXPECT_EQ(r.hand.Message(), "INVALID TEHAI hai136=18");
-  EXPECT_FALSE(Holds(missing, 8));
-  EXPECT_TRUE(missing.nakiList.empty());
-}
-
 }  // namespace
 }  // namespace zuvelo

@@ -314,6 +314,8 @@ TEST(ReplayLog, EveryReplayMessageByteForByte) {
       {Init() + "<T0/><N who=\"0\" m=\"41586\"/>", "INVALID TEHAI hai136=111", I::kError},
       {Init() + "<T0/><N who=\"0\" m=\"2066\"/>", "TehaiNaki INVALID Chakan"},
       {Init() + "<N who=\"0\" m=\"33\"/>", "UNKNOWN NAKI TYPE m=33"},
+      {Init() + "<N who=\"0\" m=\"2147418145\"/>", "UNKNOWN NAKI TYPE m=2147418145"},
+      {Init() + "<N who=\"0\" m=\"7463\"/>", "INVALID TEHAI hai136=18", I::kError},  // 8 but no 18
       {Init() + "<N m=\"7463\"/>", "INVALID WHO who=-1" + file},
       {Init() + "<N who=\"7\" m=\"7463\"/>", "INVALID WHO who=7" + file},
       {Init() + "<REACH who=\"4\" step=\"2\"/>", "INVALID WHO who=4" + file},
