@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -15,9 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "hand_testing.h"
 #include "mjlog_dump/json_dump.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "replay/log_file.h"
+#include "syanten_reference.h"
 
 namespace zuvelo {
 namespace {
@@ -32,24 +35,84 @@ std::string Join(const Range& values) {
   return out.str();
 }
 
+// The hand values every seat shows to script, against the reference search on the seat's
+// tiles alone. Furiten follows the rule on the seat's own discards of the round as the events
+// tell them; a hand that is to discard shows the waits and furiten of its last 3n+1 tiles.
+class HandValueCheck {
+ public:
+  int mismatches = 0, ready = 0, furiten = 0;
+  std::string first;
+
+  void Round() { seats_ = {}; }
+  void Discarded(int who, int hai) {
+    if (hai < kTileCodeCount) seats_[who].discarded[hai / 4] = true;
+  }
+  void Check(const Players& players, const std::string& event) {
+    for (int seat = 0; seat < 4; ++seat) Check(players[seat].tehai, seats_[seat], event, seat);
+  }
+
+ private:
+  struct Seat {
+    KindCounts counts{};
+    int syanten = 8;  // of an empty hand, as reset
+    std::vector<TileKind> waits;
+    bool furiten = false;
+    std::array<bool, kKindCount> discarded{};
+  };
+
+  void Check(const Tehai& tehai, Seat& s, const std::string& event, int seat) {
+    KindCounts counts{};
+    for (int i = 0; i < tehai.nHai; ++i) counts[tehai.hai[i] / 4] += tehai.hai[i] < kTileCodeCount;
+    if (std::any_of(counts.begin(), counts.end(), [](int n) { return n > 4; })) return;
+    const bool waiting = tehai.nHai % 3 == 1;
+    if (counts != s.counts) {
+      s.counts = counts;
+      s.syanten = reference::Syanten(counts);
+      if (waiting) s.waits = reference::Machi(counts);
+    }
+    if (waiting && s.syanten == 0)
+      s.furiten =
+          std::any_of(s.waits.begin(), s.waits.end(), [&](int k) { return s.discarded[k]; });
+    ready += waiting && s.syanten == 0;
+    furiten += s.furiten;
+    if (tehai.Syanten() == s.syanten && tehai.machi == s.waits && tehai.furiten == s.furiten)
+      return;
+    if (mismatches++ == 0)
+      first = event + ", seat " + std::to_string(seat) + " " + hand_testing::Describe(counts) +
+              ": shanten " + std::to_string(tehai.Syanten()) + " waits " +
+              hand_testing::Describe(tehai.machi) + " furiten " + std::to_string(tehai.furiten) +
+              ", reference " + std::to_string(s.syanten) + " " + hand_testing::Describe(s.waits) +
+              " " + std::to_string(s.furiten);
+  }
+
+  std::array<Seat, 4> seats_;
+};
+
 // Writes each event as one line; the n-th event (from 1) returns `failResult` instead of 0.
+// Every event also checks the hand values of the players the log began with.
 class RecordingEvents : public ReplayEvents {
  public:
   explicit RecordingEvents(EventSet supplied = EventSet::All(), int failAt = 0, int failResult = 0)
       : supplied_(supplied), failAt_(failAt), failResult_(failResult) {}
 
   Lines lines;
+  HandValueCheck hands;
 
   EventSet Supplied() const override { return supplied_; }
-  int OnLogBegin(const LogInfo& info, const Players&) override {
+  int OnLogBegin(const LogInfo& info, const Players& players) override {
+    players_ = &players;
     return Record("OnLogBegin " + std::string(info.name.begin(), info.name.end()));
   }
   int OnSceneBegin(std::span<const std::int32_t, 5> seed,
                    std::span<const std::int32_t> dora) override {
+    hands.Round();
     return Record("OnSceneBegin " + Join(seed) + " [" + Join(dora) + "]");
   }
   int OnTsumo(int who, int hai) override { return Record("OnTsumo " + Join(std::array{who, hai})); }
-  int OnDahai(int who, int hai) override { return Record("OnDahai " + Join(std::array{who, hai})); }
+  int OnDahai(int who, int hai) override {
+    hands.Discarded(who, hai);
+    return Record("OnDahai " + Join(std::array{who, hai}));
+  }
   int OnNaki(const NakiEvent& e) override {
     return Record("OnNaki " + Join(std::array{e.who, int{e.m}, int(e.call.type), e.call.from}) +
                   " " + Join(e.call.tiles));
@@ -72,10 +135,12 @@ class RecordingEvents : public ReplayEvents {
 
  private:
   int Record(std::string line) {
+    if (players_) hands.Check(*players_, line);
     lines.push_back(std::move(line));
     return static_cast<int>(lines.size()) == failAt_ ? failResult_ : 0;
   }
 
+  const Players* players_ = nullptr;
   EventSet supplied_;
   int failAt_, failResult_;
 };
@@ -121,6 +186,7 @@ Replayed Replay(const std::string& text, RecordingEvents events = RecordingEvent
   info.name.assign(kName.begin(), kName.end());
   Replayed run{0, {}, {}, {}};
   run.result = ReplayLog(text.c_str(), info, run.players, events, reporter);
+  EXPECT_EQ(events.hands.mismatches, 0) << events.hands.first;
   return {run.result, events.lines, reporter.messages, run.players};
 }
 
@@ -248,6 +314,8 @@ TEST(ReplayLog, EveryReplayMessageByteForByte) {
       {Init() + "<T0/><N who=\"0\" m=\"41586\"/>", "INVALID TEHAI hai136=111", I::kError},
       {Init() + "<T0/><N who=\"0\" m=\"2066\"/>", "TehaiNaki INVALID Chakan"},
       {Init() + "<N who=\"0\" m=\"33\"/>", "UNKNOWN NAKI TYPE m=33"},
+      {Init() + "<N who=\"0\" m=\"2147418145\"/>", "UNKNOWN NAKI TYPE m=2147418145"},
+      {Init() + "<N who=\"0\" m=\"7463\"/>", "INVALID TEHAI hai136=18", I::kError},  // 8 but no 18
       {Init() + "<N m=\"7463\"/>", "INVALID WHO who=-1" + file},
       {Init() + "<N who=\"7\" m=\"7463\"/>", "INVALID WHO who=7" + file},
       {Init() + "<REACH who=\"4\" step=\"2\"/>", "INVALID WHO who=4" + file},
@@ -289,12 +357,13 @@ constexpr std::uint64_t kGames = 2000;
 #endif
 
 // The generator also covers the rare endings, every call kind, three players, long score
-// lists and Japanese names.
-TEST(GeneratedGames, ReplayExactlyAsGenerated) {
+// lists and Japanese names. The hand values at every event are the reference's.
+TEST(GeneratedGames, ReplayExactlyAsGeneratedWithTheReferenceHandValues) {
   LogReplayer replayer;
   std::set<std::string> ryuukyokuTypes;
   std::set<int> callTypes;
   int threePlayerGames = 0, longOwari = 0, japaneseNames = 0;
+  HandValueCheck hands;
   for (std::uint64_t seed = 1; seed <= kGames; ++seed) {
     SCOPED_TRACE(seed);
     const gen::GeneratedGame game = gen::GenerateGame(seed);
@@ -330,10 +399,15 @@ TEST(GeneratedGames, ReplayExactlyAsGenerated) {
       japaneseNames += std::any_of(game.names[seat].begin(), game.names[seat].end(),
                                    [](char16_t c) { return c >= 0x3000; });
     }
+    hands.mismatches += events.hands.mismatches, hands.ready += events.hands.ready;
+    hands.furiten += events.hands.furiten;
+    if (hands.first.empty()) hands.first = events.hands.first;
     ryuukyokuTypes.insert(game.ryuukyokuTypes.begin(), game.ryuukyokuTypes.end());
     threePlayerGames += game.players == 3;
     longOwari += game.owari.size() == 16;
   }
+  EXPECT_EQ(hands.mismatches, 0) << "first: " << hands.first;
+  std::printf("hand values: %d ready, %d furiten\n", hands.ready, hands.furiten);
   EXPECT_GT(threePlayerGames, 0);
   EXPECT_GT(longOwari, 0);
   EXPECT_GT(japaneseNames, 0);
@@ -368,6 +442,12 @@ TEST(MjlogDump, EventAndSummaryLinesOfPlainAndGzipLogsMatchTheGoldenFiles) {
     dump::DumpEvents(replayer, text.c_str(), info, out);
     EXPECT_TRUE(out == ReadPlain(fs::path(log).replace_extension(".jsonl"))) << "differs: " << log;
     dump::DumpSummary(replayer, text.c_str(), info, log.filename().string(), summary);
+    // The dumps hold hand values made by this same code; the reference judges them apart.
+    Players players;
+    RecordingEvents events;
+    RecordingReporter reporter;
+    replayer.Replay(text.c_str(), info, players, events, reporter);  // the result is dumped
+    EXPECT_EQ(events.hands.mismatches, 0) << log << ": " << events.hands.first;
   }
   EXPECT_EQ(summary, ReadPlain(kGolden / "summary.jsonl"));
   std::string missing = "stale";
