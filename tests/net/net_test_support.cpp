@@ -107,10 +107,10 @@ std::string Text(const std::vector<std::uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::string Gunzip(const std::vector<std::uint8_t>& bytes) {
+std::string Gunzip(std::string_view bytes) {
   z_stream z{};
   if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return {};
-  z.next_in = const_cast<Bytef*>(bytes.data());
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
   z.avail_in = static_cast<uInt>(bytes.size());
   std::string out;
   char piece[4096];

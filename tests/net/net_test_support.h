@@ -24,7 +24,7 @@ namespace zuvelo::testing {
 [[nodiscard]] std::string Pattern(std::size_t size);
 [[nodiscard]] std::string Text(const std::vector<std::uint8_t>& bytes);
 // The gzip member inflated; empty when it is not gzip.
-[[nodiscard]] std::string Gunzip(const std::vector<std::uint8_t>& bytes);
+[[nodiscard]] std::string Gunzip(std::string_view bytes);
 
 // The time-outs set on a socket, read back from the system.
 [[nodiscard]] std::chrono::milliseconds ReceiveTimeout(net::NativeSocket s);
