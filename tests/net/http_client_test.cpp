@@ -4,10 +4,12 @@
 #include "net/http_client.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,16 +17,101 @@
 #include "base/trace.h"
 #include "net/platform_version.h"
 #include "net/service_address.h"
-#include "net_test_support.h"
 #include "support/udp_listener.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+using AddressLength = int;
+using TimeoutValue = DWORD;  // milliseconds
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+using AddressLength = socklen_t;
+using TimeoutValue = timeval;
+#endif
 
 namespace zuvelo {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Pattern;
-using testing::ServerUrl;
-using testing::TestServerPort;
+
+// Winsock must be up before the first trace line: the trace channel makes its socket once.
+#ifdef _WIN32
+struct SocketsSession {
+  SocketsSession() { WSAStartup(MAKEWORD(2, 2), &data); }
+  ~SocketsSession() { WSACleanup(); }
+  WSADATA data{};
+} sockets_session;
+#endif
+
+// The port ctest's fixture wrote into the test's working folder.
+int TestServerPort() {
+  static const int port = [] {
+    int read = 0;
+    std::ifstream("http_test_server.port") >> read;
+    return read;
+  }();
+  if (port == 0) ADD_FAILURE() << "no http_test_server.port here: run the tests through ctest";
+  return port;
+}
+
+std::string ServerUrl(std::string_view path, std::string_view host = "127.0.0.1") {
+  return "http://" + std::string(host) + ":" + std::to_string(TestServerPort()) + std::string(path);
+}
+
+// A loopback port nobody listens on (bound, then released).
+int ClosedPort() {
+  net::Socket probe;
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  AddressLength size = sizeof at;
+  if (net::OpenTcpSocket(probe) != 0 ||
+      bind(probe.get(), reinterpret_cast<sockaddr*>(&at), size) != 0 ||
+      getsockname(probe.get(), reinterpret_cast<sockaddr*>(&at), &size) != 0)
+    return 0;
+  return ntohs(at.sin_port);
+}
+
+// The bytes /length and /stream send: the pattern cut to `size`.
+std::string Pattern(std::size_t size) {
+  std::string text;
+  while (text.size() < size) text += "abcdefghijklmnopqrstuvwxyz0123456789";
+  return text.substr(0, size);
+}
+
+// The gzip member inflated; empty when it is not gzip.
+std::string Gunzip(std::string_view bytes) {
+  z_stream z{};
+  if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return {};
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  z.avail_in = static_cast<uInt>(bytes.size());
+  std::string out;
+  char piece[4096];
+  int status = Z_OK;
+  while (status == Z_OK) {
+    z.next_out = reinterpret_cast<Bytef*>(piece);
+    z.avail_out = sizeof piece;
+    status = inflate(&z, Z_NO_FLUSH);
+    out.append(piece, sizeof piece - z.avail_out);
+  }
+  inflateEnd(&z);
+  return status == Z_STREAM_END ? out : std::string();
+}
+
+// A socket's time-out (SO_RCVTIMEO or SO_SNDTIMEO), read back from the system.
+std::chrono::milliseconds Timeout(net::NativeSocket s, int option) {
+  TimeoutValue value{};
+  AddressLength size = sizeof value;
+  if (getsockopt(s, SOL_SOCKET, option, reinterpret_cast<char*>(&value), &size) != 0) return {};
+#ifdef _WIN32
+  return std::chrono::milliseconds(value);
+#else
+  return std::chrono::milliseconds(value.tv_sec * 1000 + value.tv_usec / 1000);
+#endif
+}
 
 // Long enough for a slow Wine, short enough that a client reading too far fails quickly.
 constexpr auto kShort = 1000ms;
@@ -49,7 +136,7 @@ Fetched Fetch(const std::string& url, std::chrono::milliseconds timeout = kShort
   CHttpClient client(timeout);
   std::vector<std::uint8_t> body;
   const HttpResult result = client.Download(url, body);
-  return {result, client.dwHttpStatus(), client.dwContentLength(), testing::Text(body)};
+  return {result, client.dwHttpStatus(), client.dwContentLength(), {body.begin(), body.end()}};
 }
 
 // The echo route answers with the request exactly as it arrived.
@@ -179,19 +266,29 @@ TEST(HttpClient, RequestLeavesTheLocationAndTheBodyUnread) {
   EXPECT_EQ(rest, Pattern(10));
 }
 
+TEST(HttpClient, ReachesTheLoopbackServerThroughTheHomeAddressSeam) {
+  ScopedHomeAddress loopback(ServerUrl("/"));
+  const Fetched got = Fetch(LogDownloadAddress("2015071412gm-0009-0000-0a1b2c3d&tw=0"));
+  ASSERT_EQ(got.result, kHttpOk);
+  const std::string log = Gunzip(got.body);
+  EXPECT_TRUE(log.starts_with("<mjloggm")) << log;
+  EXPECT_NE(log.find("2015071412gm-0009-0000-0a1b2c3d -->"), std::string::npos) << log;
+  EXPECT_EQ(Fetch(LogDownloadAddress("missing-0009&tw=0")).result, kHttpNotFound);
+}
+
 TEST(HttpClient, GzipBodyComesBackCompressed) {
   const Fetched got = Fetch(ServerUrl("/gzip/tiles%20and%20walls"));
   ASSERT_EQ(got.result, kHttpOk);
   EXPECT_EQ(got.length, got.body.size());
-  EXPECT_EQ(testing::Gunzip(got.body), "tiles and walls");
+  EXPECT_EQ(Gunzip(got.body), "tiles and walls");
 }
 
 TEST(Timeout, IsSetEachWayAndSilenceBeforeHeaderOrBodyEndsTheDownload) {
   {
     CHttpClient client;
     ASSERT_EQ(client.Open(ServerUrl("/body/arrived")), kHttpOk);
-    EXPECT_EQ(testing::ReceiveTimeout(client.sock()), 10000ms);
-    EXPECT_EQ(testing::SendTimeout(client.sock()), 10000ms);
+    EXPECT_EQ(Timeout(client.sock(), SO_RCVTIMEO), 10000ms);
+    EXPECT_EQ(Timeout(client.sock(), SO_SNDTIMEO), 10000ms);
   }
   for (const char* path : {"/slow?delay=2000&stage=header", "/slow?delay=2000&stage=body"}) {
     CHttpClient client(300ms);
@@ -199,7 +296,7 @@ TEST(Timeout, IsSetEachWayAndSilenceBeforeHeaderOrBodyEndsTheDownload) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(client.Download(ServerUrl(path), body), net::wsa::kTimedOut) << path;
     const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(testing::ReceiveTimeout(client.sock()), 300ms);
+    EXPECT_EQ(Timeout(client.sock(), SO_RCVTIMEO), 300ms);
     EXPECT_GE(waited, 250ms) << path;
     EXPECT_LT(waited, 1500ms) << path;
     EXPECT_TRUE(body.empty());
@@ -294,7 +391,7 @@ TEST(TraceLines, OnePerParsedHeaderAndTheErrorOfAFailedConnect) {
                                     ServerUrl("/body/arrived") + "\r\n" + z,
                                 "DOWNLOAD dwHttpStatus=200 dwContentLength=7 Location=\r\n" + z}));
 
-  const std::string url = "http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + "/";
+  const std::string url = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
   EXPECT_EQ(Fetch(url).result, net::wsa::kConnectionRefused);
   EXPECT_EQ(listener.Drain(300ms), std::vector<std::string>{"connect error=10061\r\n" + z});
 }
