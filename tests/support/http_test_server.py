@@ -152,8 +152,7 @@ def gzip_body(a):
 
 def log(a):
     """/0/log/?<id>: from --log-dir the file <id>*.mjlog (404 when none) or, for a file
-    <id>*.trickle, /trickle's answer; without --log-dir a small gzip log naming the id, 404 for
-    ids beginning with "missing"."""
+    <id>*.trickle, /trickle's answer; without --log-dir a small gzip log naming the id."""
     log_id, log_dir = urllib.parse.unquote(a.query_text), a.server.log_dir
     found = {}
     for root, _, files in os.walk(log_dir) if log_dir else ():
@@ -165,7 +164,7 @@ def log(a):
     if log_dir and ".mjlog" in found:
         with open(found[".mjlog"], "rb") as f:
             data = f.read()
-    elif not log_dir and log_id and not log_id.startswith("missing"):
+    elif not log_dir:
         data = gzip.compress(('<mjloggm ver="2.3"><SHUFFLE/><GO type="9" lobby="0"/>'
                               "<!-- %s --></mjloggm>\n" % log_id).encode("utf-8"), mtime=0)
     else:

@@ -310,9 +310,11 @@ std::string Utf8(const std::u16string& text) {  // the generator's names are all
 // One mjai line: its type, then ("key", value) in the order the format gives them.
 std::string Line(const std::string& type,
                  std::initializer_list<std::pair<const char*, std::string>> fields = {}) {
-  std::string line = "{\"type\":" + Quoted(type);
-  for (const auto& [key, value] : fields) line += "," + Quoted(key) + ":" + value;
-  return line + "}";
+  std::string line = "{\"type\":\"";
+  line.append(type).append("\"");
+  for (const auto& [key, value] : fields)
+    line.append(",\"").append(key).append("\":").append(value);
+  return line.append("}");
 }
 
 std::string StartKyoku(const gen::GenMove& m, bool redFives) {
