@@ -17,8 +17,6 @@ import os
 import select
 import signal
 import socketserver
-import subprocess
-import sys
 import threading
 import time
 import urllib.parse
@@ -205,14 +203,8 @@ class Server(socketserver.ThreadingTCPServer):
     request_queue_size = 128
 
 
-def serve(args):
-    server = Server(("127.0.0.1", 0), Handler)
-    server.log_dir, server.last_use = args.log_dir, time.monotonic()
+def serve(server, args):
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
-    for path, value in ((args.pid_file, os.getpid()), (args.port_file, server.server_address[1])):
-        with open(path + ".tmp", "w") as f:
-            f.write("%d\n" % value)
-        os.replace(path + ".tmp", path)
 
     def watch_idle():
         while time.monotonic() - server.last_use < IDLE_SECONDS:
@@ -228,19 +220,22 @@ def serve(args):
 
 
 def start(args):
-    for path in (args.port_file, args.pid_file):
-        if os.path.exists(path):
-            os.remove(path)
-    command = [sys.executable, os.path.abspath(__file__), "serve", "--port-file", args.port_file,
-               "--pid-file", args.pid_file] + (["--log-dir", args.log_dir] if args.log_dir else [])
-    child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL, start_new_session=True)
-    deadline = time.monotonic() + 10
-    while not os.path.exists(args.port_file):
-        if child.poll() is not None or time.monotonic() > deadline:
-            sys.exit("http_test_server: the server did not start")
-        time.sleep(0.02)
-    print("http_test_server: pid %d, port %s" % (child.pid, open(args.port_file).read().strip()))
+    """Binds here, so the port is known at once, and serves from a detached child."""
+    server = Server(("127.0.0.1", 0), Handler)
+    server.log_dir, server.last_use = args.log_dir, time.monotonic()
+    pid = os.fork()
+    if pid == 0:
+        os.setsid()
+        null = os.open(os.devnull, os.O_RDWR)
+        for fd in (0, 1, 2):
+            os.dup2(null, fd)  # ctest waits while anyone holds its output
+        serve(server, args)
+        os._exit(0)
+    for path, value in ((args.pid_file, pid), (args.port_file, server.server_address[1])):
+        with open(path + ".tmp", "w") as f:
+            f.write("%d\n" % value)
+        os.replace(path + ".tmp", path)
+    print("http_test_server: pid %d, port %d" % (pid, server.server_address[1]))
 
 
 def stop(args):
@@ -255,11 +250,11 @@ def stop(args):
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("mode", choices=["serve", "start", "stop"])
+    parser.add_argument("mode", choices=["start", "stop"])
     parser.add_argument("--port-file")
     parser.add_argument("--pid-file", required=True)
     parser.add_argument("--log-dir")
     args = parser.parse_args()
-    if args.mode != "stop" and not args.port_file:
+    if args.mode == "start" and not args.port_file:
         parser.error("--port-file is required")
-    {"serve": serve, "start": start, "stop": stop}[args.mode](args)
+    (start if args.mode == "start" else stop)(args)
