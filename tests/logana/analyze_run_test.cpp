@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <new>
-#include <optional>
 
 #include "analyzer_test.h"
 #include "bridge/external_object_win.h"
@@ -371,18 +370,12 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
   Analyze(L"all");
 
   const std::wstring kinds = Text(L"kinds");
-  for (const wchar_t* shape : {
-           L"OnLogBegin(object,array);",
-           L"OnSceneBegin(number,number,number,number,number,array);",
-           L"OnTsumo(number,number);",
-           L"OnDahai(number,number);",
-           L"OnNaki(number,number,number,number,number,number,number,number);",
-           L"OnDora(number);",
-           L"OnAgari(number,number,number,number,array,array,array,array,number,number);",
-           L"OnRyuukyoku(string,array,array);",
-           L"OnSceneEnd();",
-           L"OnLogEnd(array);",
-       }) {
+  for (const wchar_t* shape :
+       {L"OnLogBegin(object,array);", L"OnSceneBegin(number,number,number,number,number,array);",
+        L"OnTsumo(number,number);", L"OnDahai(number,number);", L"OnDora(number);",
+        L"OnNaki(number,number,number,number,number,number,number,number);",
+        L"OnAgari(number,number,number,number,array,array,array,array,number,number);",
+        L"OnRyuukyoku(string,array,array);", L"OnSceneEnd();", L"OnLogEnd(array);"}) {
     EXPECT_NE(kinds.find(shape), std::wstring::npos) << shape;
   }
   for (int e = 0; e < kReplayEventCount; ++e) {
@@ -416,66 +409,47 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
 TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
   const std::string name = LogName("2015070112");
   const std::string too_big = Gzip(std::string((16u << 20) + 1, '<'));
+  const std::string nothing = "\x1F\x8B\x08\xFF\xFF",
+                    bad_init = Gzip(
+                        "<mjloggm ver=\"2.3\"><UN n0=\"a\" n1=\"b\" n2=\"c\" n3=\"d\"/><INIT "
+                        "seed=\"0,0,0,2,3,52\" "
+                        "ten=\"250,250,250\" oya=\"0\" hai0=\"\" hai1=\"\" hai2=\"\"/>"
+                        "<RYUUKYOKU owari=\"250,0,250,0,250,0,250,0\"/></mjloggm>");
   const struct {
     const char* what;
-    std::optional<std::string> served;  // the placeholder of `name` fetches these bytes
-    std::optional<std::string> file;    // else the log file of `name` holds these
-    std::string box;                    // "": none; "@" stands for the log file's path
-    std::string status = "";            // "": not checked
-    bool worker_box = true;  // owned by the host window with the error icon; else no owner, OK
+    bool served;        // the placeholder of `name` fetches `bytes`; else its log file holds them
+    std::string bytes;  // unused with `prepare`
+    std::string box;    // "": none; "@" stands for the log file's path
+    std::string status = "";  // "": not checked
+    bool worker_box = true;   // owned by the host window with the error icon; else no owner, OK
     void (*prepare)(RunLogs&, ServedLogs&, std::string& box) = nullptr;
   } cases[] = {
-      {"a downloaded body that is no gzip log",
-       std::string("\x1F\x8B\x08\0\0\0\0\0\0", 9),
-       {},
-       "INVALID LOG FORMAT\r\n@",
-       "Downloading 1/1 " + name},
-      {"a downloaded body that is not compressed", Game(1).text, {}, "INVALID LOG FORMAT\r\n@"},
-      {"an empty downloaded body", "", {}, "EMPTY LOG FILE\r\n@"},
-      {"a placeholder whose log would read as more than 16 MiB",
-       too_big,
-       {},
+      {"a downloaded body that is no gzip log", true, std::string("\x1F\x8B\x08\0\0\0\0\0\0", 9),
+       "INVALID LOG FORMAT\r\n@", "Downloading 1/1 " + name},
+      {"a downloaded body that is not compressed", true, Game(1).text, "INVALID LOG FORMAT\r\n@"},
+      {"an empty downloaded body", true, "", "EMPTY LOG FILE\r\n@"},
+      {"a placeholder whose log would read as more than 16 MiB", true, too_big,
        "DOWNLOAD FAILED\r\n@\r\n"},
-      {"a log file that reads as more than 16 MiB", {}, too_big, "INVALID FILE\r\n@"},
-      {"a log file that gives nothing",
-       {},
-       std::string("\x1F\x8B\x08\xFF\xFF", 5),
-       "INVALID FILE\r\n@"},
-      {"a log the replay cannot read", {}, Gzip("hello"), "", "ERROR(3) hr=1 " + name},
-      {"a log with a bad INIT",
-       {},
-       Gzip("<mjloggm ver=\"2.3\"><UN n0=\"a\" n1=\"b\" n2=\"c\" n3=\"d\"/>"
-            "<INIT seed=\"0,0,0,2,3,52\" ten=\"250,250,250\" oya=\"0\" hai0=\"\" hai1=\"\" "
-            "hai2=\"\"/><RYUUKYOKU owari=\"250,0,250,0,250,0,250,0\"/></mjloggm>"),
-       "INVALID INIT ten =3\r\n\r\nfiletw=" + name,
-       "ERROR(3) hr=80004005 " + name,
-       false},
+      {"a log file that reads as more than 16 MiB", false, too_big, "INVALID FILE\r\n@"},
+      {"a log file that gives nothing", false, nothing, "INVALID FILE\r\n@"},
+      {"a log the replay cannot read", false, Gzip("hello"), "", "ERROR(3) hr=1 " + name},
+      {"a log with a bad INIT", false, bad_init, "INVALID INIT ten =3\r\n\r\nfiletw=" + name,
+       "ERROR(3) hr=80004005 " + name, false},
       // "牌譜保存フォルダが利用できません..." in Shift-JIS
-      {"no log folder",
-       {},
-       {},
+      {"no log folder", false, "",
        "\x94\x76\x95\x88\x95\xDB\x91\xB6\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xAA\x97\x98\x97\x70"
        "\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\r\n\x94\x76\x95\x88\x82\xF0\x95\xDB\x91\xB6\x82"
        "\xB7\x82\xE9\x90\xDD\x92\xE8\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x81\x41\x91\xCE\x90\xED\x82"
        "\xF0\x8D\x73\x82\xC8\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2",
-       "",
-       true,
+       "", true,
        [](RunLogs& logs, ServedLogs&, std::string&) { std::filesystem::remove_all(logs.root()); }},
-      {"a log file whose name is no log name",
-       {},
-       {},
-       "INVALID LOG FILENAME\r\nx.MJLOG",
-       "",
+      {"a log file whose name is no log name", false, "", "INVALID LOG FILENAME\r\nx.MJLOG", "",
        true,
        [](RunLogs& logs, ServedLogs&, std::string&) {
          WriteBytes(logs.root() + "\\201507\\x.MJLOG", Gzip(Game(1).text));
        }},
-      {"five failed downloads after a good one",
-       {},
-       {},
-       "DOWNLOAD FAILED\r\n",
-       "Downloading 2/7 " + LogName("2015070106", "00000006"),
-       true,
+      {"five failed downloads after a good one", false, "", "DOWNLOAD FAILED\r\n",
+       "Downloading 2/7 " + LogName("2015070106", "00000006"), true,
        [](RunLogs& logs, ServedLogs& served, std::string& box) {
          for (int n = 1; n <= 7; ++n) {
            const std::string log =
@@ -490,9 +464,12 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
     SCOPED_TRACE(c.what);
     RunLogs logs;
     std::string box = c.box, path;
-    if (c.served) served_.Put(name, *c.served);
-    if (c.served || c.file) path = logs.Write(name, c.file.value_or(""));
-    if (c.prepare) c.prepare(logs, served_, box);
+    if (c.prepare) {
+      c.prepare(logs, served_, box);
+    } else {
+      if (c.served) served_.Put(name, c.bytes);
+      path = logs.Write(name, c.served ? "" : c.bytes);
+    }
     if (box.find('@') != std::string::npos) box.replace(box.find('@'), 1, path);
     ASSERT_EQ(script_.Run(L"var current = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"), S_OK);
     Analyze(L"options({OnTsumo: function () {}, OnAnalyzeEnd: noteName})", L"current");
@@ -541,17 +518,21 @@ class TrickleTest : public AnalyzeRunTest {
     logs_.Placeholder(kName);
     served_.Trickle(kName);
   }
-  // Pumps until `main` has been told the download began, then half a second into its body.
-  static bool Downloading(TestMainWindow& main) {
+  // Pumps until `main` has been told the download began, then half a second into its body; then
+  // `end` must end the run within two seconds.
+  template <class End>
+  static void EndsSoon(TestMainWindow& main, End end) {
     bool seen = false;
-    const bool began = PumpUntil([&] {
+    ASSERT_TRUE(PumpUntil([&] {
       for (const ReceivedCommand& c : main.TakeCommands()) {
         seen = seen || c.narrow.rfind("Downloading", 0) == 0;
       }
       return seen;
-    });
+    }));
     static_cast<void>(PumpUntil([] { return false; }, std::chrono::milliseconds(500)));
-    return began;
+    const auto start = std::chrono::steady_clock::now();
+    end();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   }
   const std::string kName = LogName("2015070112", "0badc0de");
 };
@@ -559,11 +540,10 @@ class TrickleTest : public AnalyzeRunTest {
 TEST_F(TrickleTest, StopEndsTheDownloadAndTheRunGetsItsFinalStep) {
   ASSERT_EQ(Attempt(L"ana.analyze(options({OnAnalyzeEnd: function () { seen.push('end'); }}));"),
             L"ok");
-  ASSERT_TRUE(Downloading(main_));
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(Attempt(L"ana.stop();"), L"ok");
-  ASSERT_TRUE(PumpUntil([&] { return main_.attached().size() == 0; }, std::chrono::seconds(5)));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EndsSoon(main_, [&] {
+    ASSERT_EQ(Attempt(L"ana.stop();"), L"ok");
+    ASSERT_TRUE(PumpUntil([&] { return main_.attached().size() == 0; }, std::chrono::seconds(5)));
+  });
   EXPECT_EQ(Seen(), "end");
   EXPECT_EQ(Statuses().back(), "done");
   EXPECT_TRUE(boxes_.Take().empty());  // a stopped download is no failed one
@@ -578,11 +558,10 @@ TEST_F(TrickleTest, TheEndOfTheProgramEndsTheDownload) {
   ASSERT_EQ(InvokeWith(analyzer.get(), 101, DISPATCH_METHOD,
                        Args(variant_dispatch(Object(L"options({})").get())), nullptr),
             S_OK);
-  ASSERT_TRUE(Downloading(*ending));
-  const auto start = std::chrono::steady_clock::now();
-  ending.reset();  // the worker heeds it: the analyzer goes when its last holder lets go
-  analyzer.reset();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EndsSoon(*ending, [&] {
+    ending.reset();  // the worker heeds it: the analyzer goes when its last holder lets go
+    analyzer.reset();
+  });
   EXPECT_TRUE(boxes_.Take().empty());
   Trace();
 }
