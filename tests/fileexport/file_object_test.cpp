@@ -50,6 +50,10 @@ class FileExportTest : public PageTest {
     EXPECT_EQ(d.lStructSize, sizeof(void*) == 4 ? 76u : OPENFILENAME_SIZE_VERSION_400A);
     EXPECT_EQ(d.hwndOwner, host_.hwnd());
     EXPECT_EQ(d.hInstance, ::GetModuleHandleA(nullptr));
+    if (!d.lpstrFilter || !d.lpstrFile || !d.lpstrDefExt || !d.lpstrTitle) {
+      ADD_FAILURE() << "a text of the request is missing";
+      return false;
+    }
     const char* end = d.lpstrFilter;
     while (end[0] != '\0' || end[1] != '\0') ++end;
     EXPECT_EQ(std::string(d.lpstrFilter, end + 2), std::string(kFilter, sizeof kFilter));
@@ -164,6 +168,7 @@ TEST_F(FileExportTest, WritesLandExactlyAsGivenThroughTheWritersCodePage) {
     EXPECT_EQ(Contents(name), c.bytes);
   }
   // The title goes through the code page too: the two kanji in Shift-JIS.
+  ASSERT_EQ(dialogs_.size(), std::size(cases));
   EXPECT_EQ(dialogs_[4], "1 .txt \x95\xdb\x91\xb6");
 }
 
