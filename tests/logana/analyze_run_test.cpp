@@ -123,44 +123,53 @@ TEST_F(AnalyzeRunTest, StatusTextsOfARunThatDownloadsAPlaceholder) {
   EXPECT_TRUE(boxes_.Take().empty());
 }
 
-TEST_F(AnalyzeRunTest, AScriptErrorInOnTsumoDuringTheThirdLogEndsTheRun) {
+// A failing callback ends the run at its step with the status naming that step's own log: the
+// third replay's OnTsumo, or the second offer of the scan (in the platform's listing order).
+// Nothing more is replayed, OnAnalyzeEnd is not called, and the analyzer is spent.
+TEST_F(AnalyzeRunTest, AFailingCallbackEndsTheRunAtItsStep) {
   const Lines names = WriteGames(5);
-  ASSERT_EQ(script_.Run(L"var logs = 0;"), S_OK);
-  Analyze(
-      LR"(options({
-    OnLogBegin: function (info) { seen.push(info.filetw); ++logs; },
-    OnTsumo: function () { if (logs == 3) throw new Error('third'); },
-    OnLogEnd: function () { seen.push('end of log'); },
-    OnAnalyzeEnd: function () { seen.push('end'); }}))");
-  EXPECT_EQ(script_.TakeErrors().size(), 1u);
-  EXPECT_EQ(Seen(), Join({names[4], "end of log", names[3], "end of log", names[2]}));
-  Lines statuses = Statuses();
-  ASSERT_FALSE(statuses.empty());
-  ExpectFailureStatus(statuses.back(), 3, names[2]);
-  statuses.pop_back();
-  EXPECT_EQ(statuses, (Lines{"Scanning ... log", "Scanning ... 201507", "Analyzing 0/5",
-                             "Analyzing 1/5", "Analyzing 2/5"}));
-  EXPECT_TRUE(analyzer_->thread_recorded());  // spent: no final step came
-  EXPECT_TRUE(boxes_.Take().empty());
-}
-
-TEST_F(AnalyzeRunTest, AFailingOnEnumLogEndsTheRun) {
-  const Lines names = WriteGames(2);
-  Trace();
-  Analyze(
-      LR"(options({OnLogBegin: noteName, OnAnalyzeEnd: noteName,
-    OnEnumLog: function (info) { if (seen.length) throw 1; seen.push(info.filetw); return true; }}))");
-  EXPECT_EQ(script_.TakeErrors().size(), 1u);
-  // The listing order is the platform's; the status names the file whose offer failed. Nothing
-  // is replayed and OnAnalyzeEnd is not called.
-  const std::string offered = Seen();
-  ASSERT_TRUE(offered == names[0] || offered == names[1]) << offered;
-  Lines statuses = Statuses();
-  ASSERT_FALSE(statuses.empty());
-  ExpectFailureStatus(statuses.back(), 1, offered == names[0] ? names[1] : names[0]);
-  statuses.pop_back();
-  EXPECT_EQ(statuses, (Lines{"Scanning ... log", "Scanning ... 201507"}));
-  EXPECT_TRUE(analyzer_->thread_recorded());
+  const struct {
+    const wchar_t* callbacks;
+    int step;
+    std::string seen;  // "": two offers, in any order
+    Lines statuses;    // before the failure
+  } cases[] = {
+      {LR"(OnLogBegin: function (info) { seen.push(info.filetw); },
+           OnTsumo: function () { if (seen.length == 5) throw new Error('third'); },
+           OnLogEnd: function () { seen.push('end of log'); })",
+       3,
+       Join({names[4], "end of log", names[3], "end of log", names[2]}),
+       {"Scanning ... log", "Scanning ... 201507", "Analyzing 0/5", "Analyzing 1/5",
+        "Analyzing 2/5"}},
+      {LR"(OnEnumLog: function (info) { seen.push(info.filetw); if (seen.length == 2) throw 1;
+           return true; }, OnLogBegin: function () { seen.push('replayed'); })",
+       1,
+       "",
+       {"Scanning ... log", "Scanning ... 201507"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    ASSERT_EQ(script_.Run(L"seen = [];"), S_OK);
+    ASSERT_EQ(script_.Run(L"var current = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"), S_OK);
+    Trace();
+    Analyze(L"options({OnAnalyzeEnd: function () { seen.push('end'); }, " +
+                std::wstring(c.callbacks) + L"})",
+            L"current");
+    EXPECT_EQ(script_.TakeErrors().size(), 1u);
+    const std::string seen = Seen();
+    if (c.seen.empty()) {
+      EXPECT_EQ(std::count(seen.begin(), seen.end(), '|'), 1) << seen;
+    } else {
+      EXPECT_EQ(seen, c.seen);
+    }
+    Lines statuses = Statuses();
+    ASSERT_FALSE(statuses.empty());
+    ExpectFailureStatus(statuses.back(), c.step, seen.substr(seen.rfind('|') + 1));
+    statuses.pop_back();
+    EXPECT_EQ(statuses, c.statuses);
+    EXPECT_EQ(Attempt(L"current.analyze({});"), ErrorNumber(IDispatchLogAnaImpl::kThreadNotEmpty));
+    EXPECT_EQ(boxes_.Take().size(), 1u);  // only the refusal of the spent analyzer
+  }
 }
 
 TEST_F(AnalyzeRunTest, WithoutAnArrayConstructorListsArriveEmpty) {
@@ -361,18 +370,12 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
   Analyze(L"all");
 
   const std::wstring kinds = Text(L"kinds");
-  for (const wchar_t* shape : {
-           L"OnLogBegin(object,array);",
-           L"OnSceneBegin(number,number,number,number,number,array);",
-           L"OnTsumo(number,number);",
-           L"OnDahai(number,number);",
-           L"OnNaki(number,number,number,number,number,number,number,number);",
-           L"OnDora(number);",
-           L"OnAgari(number,number,number,number,array,array,array,array,number,number);",
-           L"OnRyuukyoku(string,array,array);",
-           L"OnSceneEnd();",
-           L"OnLogEnd(array);",
-       }) {
+  for (const wchar_t* shape :
+       {L"OnLogBegin(object,array);", L"OnSceneBegin(number,number,number,number,number,array);",
+        L"OnTsumo(number,number);", L"OnDahai(number,number);", L"OnDora(number);",
+        L"OnNaki(number,number,number,number,number,number,number,number);",
+        L"OnAgari(number,number,number,number,array,array,array,array,number,number);",
+        L"OnRyuukyoku(string,array,array);", L"OnSceneEnd();", L"OnLogEnd(array);"}) {
     EXPECT_NE(kinds.find(shape), std::wstring::npos) << shape;
   }
   for (int e = 0; e < kReplayEventCount; ++e) {
@@ -404,111 +407,84 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
 // Each way on a fresh folder and a fresh analyzer (one that ended early is spent): a box or
 // none, a last status text or none checked, never "done", never OnAnalyzeEnd.
 TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
-  struct Ending {
-    explicit Ending(std::string box, std::string status = "", bool worker_box = true)
-        : box(std::move(box)), status(std::move(status)), worker_box(worker_box) {}
-    std::string box;     // empty: none
-    std::string status;  // empty: not checked
-    bool worker_box;     // owned by the host window with the error icon; else no owner, OK
-  };
   const std::string name = LogName("2015070112");
+  const std::string too_big = Gzip(std::string((16u << 20) + 1, '<'));
+  const std::string nothing = "\x1F\x8B\x08\xFF\xFF",
+                    bad_init = Gzip(
+                        "<mjloggm ver=\"2.3\"><UN n0=\"a\" n1=\"b\" n2=\"c\" n3=\"d\"/><INIT "
+                        "seed=\"0,0,0,2,3,52\" "
+                        "ten=\"250,250,250\" oya=\"0\" hai0=\"\" hai1=\"\" hai2=\"\"/>"
+                        "<RYUUKYOKU owari=\"250,0,250,0,250,0,250,0\"/></mjloggm>");
   const struct {
     const char* what;
-    std::function<Ending(RunLogs&, ServedLogs&)> make;
+    bool served;        // the placeholder of `name` fetches `bytes`; else its log file holds them
+    std::string bytes;  // unused with `prepare`
+    std::string box;    // "": none; "@" stands for the log file's path
+    std::string status = "";  // "": not checked
+    bool worker_box = true;   // owned by the host window with the error icon; else no owner, OK
+    void (*prepare)(RunLogs&, ServedLogs&, std::string& box) = nullptr;
   } cases[] = {
-      {"five failed downloads",
-       [](RunLogs& logs, ServedLogs& served) {
-         Ending e{"DOWNLOAD FAILED\r\n"};
+      {"a downloaded body that is no gzip log", true, std::string("\x1F\x8B\x08\0\0\0\0\0\0", 9),
+       "INVALID LOG FORMAT\r\n@", "Downloading 1/1 " + name},
+      {"a downloaded body that is not compressed", true, Game(1).text, "INVALID LOG FORMAT\r\n@"},
+      {"an empty downloaded body", true, "", "EMPTY LOG FILE\r\n@"},
+      {"a placeholder whose log would read as more than 16 MiB", true, too_big,
+       "DOWNLOAD FAILED\r\n@\r\n"},
+      {"a log file that reads as more than 16 MiB", false, too_big, "INVALID FILE\r\n@"},
+      {"a log file that gives nothing", false, nothing, "INVALID FILE\r\n@"},
+      {"a log the replay cannot read", false, Gzip("hello"), "", "ERROR(3) hr=1 " + name},
+      {"a log with a bad INIT", false, bad_init, "INVALID INIT ten =3\r\n\r\nfiletw=" + name,
+       "ERROR(3) hr=80004005 " + name, false},
+      // "牌譜保存フォルダが利用できません..." in Shift-JIS
+      {"no log folder", false, "",
+       "\x94\x76\x95\x88\x95\xDB\x91\xB6\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xAA\x97\x98\x97\x70"
+       "\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\r\n\x94\x76\x95\x88\x82\xF0\x95\xDB\x91\xB6\x82"
+       "\xB7\x82\xE9\x90\xDD\x92\xE8\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x81\x41\x91\xCE\x90\xED\x82"
+       "\xF0\x8D\x73\x82\xC8\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2",
+       "", true,
+       [](RunLogs& logs, ServedLogs&, std::string&) { std::filesystem::remove_all(logs.root()); }},
+      {"a log file whose name is no log name", false, "", "INVALID LOG FILENAME\r\nx.MJLOG", "",
+       true,
+       [](RunLogs& logs, ServedLogs&, std::string&) {
+         WriteBytes(logs.root() + "\\201507\\x.MJLOG", Gzip(Game(1).text));
+       }},
+      {"five failed downloads after a good one", false, "", "DOWNLOAD FAILED\r\n",
+       "Downloading 2/7 " + LogName("2015070106", "00000006"), true,
+       [](RunLogs& logs, ServedLogs& served, std::string& box) {
          for (int n = 1; n <= 7; ++n) {
            const std::string log =
                LogName("201507010" + std::to_string(n), "0000000" + std::to_string(n));
-           const std::string path = logs.Placeholder(log);
+           const std::string placeholder = logs.Placeholder(log);
            if (n == 1) served.Put(log, Gzip(Game(1).text));  // the first one is there
-           if (n > 1 && n < 7) e.box += path + "\r\n";
-           if (n == 6) e.status = "Downloading 2/7 " + log;
+           if (n > 1 && n < 7) box += placeholder + "\r\n";
          }
-         return e;
-       }},
-      {"no log folder",
-       [](RunLogs& logs, ServedLogs&) {
-         std::filesystem::remove_all(logs.root());
-         // "牌譜保存フォルダが利用できません..." in Shift-JIS
-         return Ending{
-             "\x94\x76\x95\x88\x95\xDB\x91\xB6\x83\x74\x83\x48\x83\x8B\x83\x5F"
-             "\x82\xAA\x97\x98\x97\x70\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\r\n"
-             "\x94\x76\x95\x88\x82\xF0\x95\xDB\x91\xB6\x82\xB7\x82\xE9\x90\xDD\x92"
-             "\xE8\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x81\x41\x91\xCE\x90\xED\x82\xF0"
-             "\x8D\x73\x82\xC8\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"};
-       }},
-      {"a downloaded body that is no gzip log",
-       [&](RunLogs& logs, ServedLogs& served) {
-         served.Put(name, std::string("\x1F\x8B\x08\0\0\0\0\0\0", 9));  // a header, cut
-         return Ending{"INVALID LOG FORMAT\r\n" + logs.Placeholder(name),
-                       "Downloading 1/1 " + name};
-       }},
-      {"a downloaded body that is not compressed",
-       [&](RunLogs& logs, ServedLogs& served) {
-         served.Put(name, Game(1).text);
-         return Ending{"INVALID LOG FORMAT\r\n" + logs.Placeholder(name)};
-       }},
-      {"an empty downloaded body",
-       [&](RunLogs& logs, ServedLogs& served) {
-         served.Put(name, "");
-         return Ending{"EMPTY LOG FILE\r\n" + logs.Placeholder(name)};
-       }},
-      {"a log file whose name is no log name",
-       [](RunLogs& logs, ServedLogs&) {
-         WriteBytes(logs.root() + "\\201507\\x.MJLOG", Gzip(Game(1).text));
-         return Ending{"INVALID LOG FILENAME\r\nx.MJLOG"};
-       }},
-      {"a placeholder whose log would read as more than 16 MiB",
-       [&](RunLogs& logs, ServedLogs& served) {
-         served.Put(name, Gzip(std::string((16u << 20) + 1, '<')));
-         return Ending{"DOWNLOAD FAILED\r\n" + logs.Placeholder(name) + "\r\n"};
-       }},
-      {"a log file that reads as more than 16 MiB",
-       [&](RunLogs& logs, ServedLogs&) {
-         return Ending{"INVALID FILE\r\n" +
-                       logs.Write(name, Gzip(std::string((16u << 20) + 1, '<')))};
-       }},
-      {"a log file that gives nothing",
-       [&](RunLogs& logs, ServedLogs&) {
-         return Ending{"INVALID FILE\r\n" +
-                       logs.Write(name, std::string("\x1F\x8B\x08\xFF\xFF", 5))};
-       }},
-      {"a log the replay cannot read",
-       [&](RunLogs& logs, ServedLogs&) {
-         logs.Write(name, Gzip("hello"));
-         return Ending{"", "ERROR(3) hr=1 " + name};
-       }},
-      {"a log with a bad INIT",
-       [&](RunLogs& logs, ServedLogs&) {
-         logs.Write(name, Gzip("<mjloggm ver=\"2.3\"><UN n0=\"a\" n1=\"b\" n2=\"c\" n3=\"d\"/>"
-                               "<INIT seed=\"0,0,0,2,3,52\" ten=\"250,250,250\" oya=\"0\" "
-                               "hai0=\"\" hai1=\"\" hai2=\"\"/>"
-                               "<RYUUKYOKU owari=\"250,0,250,0,250,0,250,0\"/></mjloggm>"));
-         return Ending{"INVALID INIT ten =3\r\n\r\nfiletw=" + name, "ERROR(3) hr=80004005 " + name,
-                       false};
        }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     RunLogs logs;
-    const Ending expected = c.make(logs, served_);
+    std::string box = c.box, path;
+    if (c.prepare) {
+      c.prepare(logs, served_, box);
+    } else {
+      if (c.served) served_.Put(name, c.bytes);
+      path = logs.Write(name, c.served ? "" : c.bytes);
+    }
+    if (box.find('@') != std::string::npos) box.replace(box.find('@'), 1, path);
     ASSERT_EQ(script_.Run(L"var current = external.mjCommand('CREATEINSTANCE::LOGANA1.0');"), S_OK);
     Analyze(L"options({OnTsumo: function () {}, OnAnalyzeEnd: noteName})", L"current");
     const std::vector<MessageBoxCall> boxes = boxes_.Take();
-    ASSERT_EQ(boxes.size(), expected.box.empty() ? 0u : 1u);
+    ASSERT_EQ(boxes.size(), box.empty() ? 0u : 1u);
     if (!boxes.empty()) {
-      EXPECT_EQ(boxes[0].text, expected.box);
-      EXPECT_EQ(boxes[0].owner, expected.worker_box ? host_.hwnd() : nullptr);
+      EXPECT_EQ(boxes[0].text, box);
+      EXPECT_EQ(boxes[0].owner, c.worker_box ? host_.hwnd() : nullptr);
       EXPECT_FALSE(boxes[0].caption.has_value());
-      EXPECT_EQ(boxes[0].style, static_cast<UINT>(expected.worker_box ? MB_ICONERROR : MB_OK));
+      EXPECT_EQ(boxes[0].style, static_cast<UINT>(c.worker_box ? MB_ICONERROR : MB_OK));
     }
     const Lines statuses = Statuses();
-    if (!expected.status.empty()) {
+    if (!c.status.empty()) {
       ASSERT_FALSE(statuses.empty());
-      EXPECT_EQ(statuses.back(), expected.status);
+      EXPECT_EQ(statuses.back(), c.status);
     }
     EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "done"), statuses.end());
   }
@@ -542,17 +518,21 @@ class TrickleTest : public AnalyzeRunTest {
     logs_.Placeholder(kName);
     served_.Trickle(kName);
   }
-  // Pumps until `main` has been told the download began, then half a second into its body.
-  static bool Downloading(TestMainWindow& main) {
+  // Pumps until `main` has been told the download began, then half a second into its body; then
+  // `end` must end the run within two seconds.
+  template <class End>
+  static void EndsSoon(TestMainWindow& main, End end) {
     bool seen = false;
-    const bool began = PumpUntil([&] {
+    ASSERT_TRUE(PumpUntil([&] {
       for (const ReceivedCommand& c : main.TakeCommands()) {
         seen = seen || c.narrow.rfind("Downloading", 0) == 0;
       }
       return seen;
-    });
+    }));
     static_cast<void>(PumpUntil([] { return false; }, std::chrono::milliseconds(500)));
-    return began;
+    const auto start = std::chrono::steady_clock::now();
+    end();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   }
   const std::string kName = LogName("2015070112", "0badc0de");
 };
@@ -560,11 +540,10 @@ class TrickleTest : public AnalyzeRunTest {
 TEST_F(TrickleTest, StopEndsTheDownloadAndTheRunGetsItsFinalStep) {
   ASSERT_EQ(Attempt(L"ana.analyze(options({OnAnalyzeEnd: function () { seen.push('end'); }}));"),
             L"ok");
-  ASSERT_TRUE(Downloading(main_));
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(Attempt(L"ana.stop();"), L"ok");
-  ASSERT_TRUE(PumpUntil([&] { return main_.attached().size() == 0; }, std::chrono::seconds(5)));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EndsSoon(main_, [&] {
+    ASSERT_EQ(Attempt(L"ana.stop();"), L"ok");
+    ASSERT_TRUE(PumpUntil([&] { return main_.attached().size() == 0; }, std::chrono::seconds(5)));
+  });
   EXPECT_EQ(Seen(), "end");
   EXPECT_EQ(Statuses().back(), "done");
   EXPECT_TRUE(boxes_.Take().empty());  // a stopped download is no failed one
@@ -579,11 +558,10 @@ TEST_F(TrickleTest, TheEndOfTheProgramEndsTheDownload) {
   ASSERT_EQ(InvokeWith(analyzer.get(), 101, DISPATCH_METHOD,
                        Args(variant_dispatch(Object(L"options({})").get())), nullptr),
             S_OK);
-  ASSERT_TRUE(Downloading(*ending));
-  const auto start = std::chrono::steady_clock::now();
-  ending.reset();  // the worker heeds it: the analyzer goes when its last holder lets go
-  analyzer.reset();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EndsSoon(*ending, [&] {
+    ending.reset();  // the worker heeds it: the analyzer goes when its last holder lets go
+    analyzer.reset();
+  });
   EXPECT_TRUE(boxes_.Take().empty());
   Trace();
 }

@@ -1,7 +1,7 @@
 // The analysis cache: its file (the layout written by hand, gzip level 9, data cut at every
 // byte, gzip files cut short or with bits flipped, absurd lengths, other versions, saves that
 // fail without touching the previous file) and the store over it (what an exit writes and the
-// next start reads, the rules of Put).
+// next start reads, a damaged file kept once).
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -376,41 +376,6 @@ TEST_F(LogAnaCacheTest, AFileThatDidNotLoadCompletelyIsKeptOnceBeforeItIsReplace
     EXPECT_EQ(ReadBytes(bad), "earlier");
     fs::remove(bad);
   }
-}
-
-// Each step starts from a saved store: only a changed persistent value makes it dirty, and the
-// player text changes only with the value.
-TEST_F(LogAnaCacheTest, PutStoresOnlyChangedValuesAndTheirPlayer) {
-  LogAnaCache cache(options_);
-  const struct {
-    const char16_t* key;
-    const char16_t* value;
-    const char16_t* player;  // null: none given
-    bool dirty;
-    const char16_t* stored_player;
-  } steps[] = {
-      {u"k", u"red", u"p", true, u"p"},       {u"k", u"red", u"q", false, u"p"},
-      {u"k", u"blue", u"q", true, u"q"},      {u"k", u"green", nullptr, true, u"q"},
-      {u"k", u"green", nullptr, false, u"q"}, {u"#x", u"1", u"p", false, u"p"},
-      {u".y", u"2", nullptr, false, u""},     {u"e", u"", nullptr, false, u""},
-      {u"k", u"", nullptr, true, u"q"},
-  };
-  for (const auto& s : steps) {
-    SCOPED_TRACE(::testing::PrintToString(std::u16string(s.key) + u"=" + s.value));
-    ASSERT_TRUE(cache.SaveIfDirty().ok());
-    s.player ? cache.Put(s.key, s.value, s.player) : cache.Put(s.key, s.value);
-    EXPECT_EQ(cache.dirty(), s.dirty);
-    EXPECT_EQ(cache.Get(s.key), s.value);
-    for (const RefRecord& e : Entries(cache)) {
-      if (e.key == s.key) {
-        EXPECT_EQ(e.player, s.stored_player);
-      }
-    }
-  }
-  EXPECT_EQ(cache.Get(u"never"), std::nullopt);
-  // Empty values stay in memory, not in the file.
-  ASSERT_TRUE(cache.SaveIfDirty().ok());
-  EXPECT_EQ(Gunzip(file_), Layout({}));
 }
 
 }  // namespace

@@ -36,19 +36,9 @@ TEST(PlaceholderDownloadTest, APlaceholderIsFilledWholeOrLeftEmpty) {
   ServedLogs served;
   const std::string name = LogName("2015071412");
   const std::string path = logs.Placeholder(name);
-  const struct {
-    std::string url;
-    DownloadOutcome outcome;
-  } failing[] = {
-      {"0/log/?2015071412gm-0009-0000-00000000", DownloadOutcome::kFailed},  // 404
-      {"length?size=100&announce=200", DownloadOutcome::kFailed},  // cut off after 100 bytes
-      {"body/123456789", DownloadOutcome::kInvalidFormat},
-      {"length?size=0", DownloadOutcome::kEmpty},
-  };
-  for (const auto& c : failing) {
-    EXPECT_EQ(FillPlaceholder(path, home + c.url), c.outcome) << c.url;
-    EXPECT_EQ(std::filesystem::file_size(path), 0u) << c.url;
-  }
+  // A body cut off after 100 of its announced 200 bytes (the run tests see the other failures).
+  EXPECT_EQ(FillPlaceholder(path, home + "length?size=100&announce=200"), DownloadOutcome::kFailed);
+  EXPECT_EQ(std::filesystem::file_size(path), 0u);
   // A write that fails leaves the placeholder as it was.
   std::filesystem::create_directory(path + ".part");  // the temporary file cannot be made
   EXPECT_FALSE(WriteWholeFile(path, Bytes(Gzip("<mjloggm/>"))));
