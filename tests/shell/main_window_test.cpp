@@ -17,6 +17,7 @@
 #include "base/com_ptr_win.h"
 #include "bridge/atl_host_win.h"
 #include "browser_double.h"
+#include "headless_page_win.h"
 #include "logana/cache_file.h"
 #include "logana/cache_object_win.h"
 #include "net/service_address.h"
@@ -61,14 +62,7 @@ struct Environment : ComTestEnvironment {
     ::testing::AddGlobalTestEnvironment(new Environment);
 
 // Runs the messages waiting now; a quit message stays for the test.
-void Pump() {
-  MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) return ::PostQuitMessage(static_cast<int>(message.wParam));
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
+constexpr auto Pump = headless::PumpWaiting;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -477,14 +471,6 @@ TEST_F(MainWindowTest, KeysInTheControlsWindowsGoToTheControlFirst) {
   EXPECT_EQ(TakeDelivered(own), std::vector<UINT>{WM_KEYDOWN});
 }
 
-template <typename Done>
-void PumpUntil(Done done) {  // for up to 2 s
-  for (int i = 0; i < 200 && !done(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    Pump();
-  }
-}
-
 // Under Wine pointer warps come back late as X motion events: the pointer starts inside the
 // game, where one from the corner cannot win after the warp back, and the test polls.
 TEST_F(MainWindowTest, RightClicksOnTheFlashGameBecomeALeftClickAtItsCornerUnlessCtrlIsDown) {
@@ -497,12 +483,16 @@ TEST_F(MainWindowTest, RightClicksOnTheFlashGameBecomeALeftClickAtItsCornerUnles
   Trace();
   Process(game, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
   std::vector<UINT> seen;
-  PumpUntil([&] {
-    for (UINT m : TakeDelivered(game)) seen.push_back(m);
-    return seen.size() >= 2;
-  });
+  headless::PumpUntil(
+      [&] {
+        for (UINT m : TakeDelivered(game)) seen.push_back(m);
+        return seen.size() >= 2;
+      },
+      std::chrono::seconds(2));
   EXPECT_EQ(seen, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
-  PumpUntil([&] { return ::GetCursorPos(&after) && after.x == before.x && after.y == before.y; });
+  headless::PumpUntil(
+      [&] { return ::GetCursorPos(&after) && after.x == before.x && after.y == before.y; },
+      std::chrono::seconds(2));
   EXPECT_TRUE(after.x == before.x && after.y == before.y) << after.x << "," << after.y;
   EXPECT_EQ(Trace(), Lines{"msg=204 name=MacromediaFlashPlayerActiveX\r\n"});
   Process(game, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
