@@ -1,6 +1,6 @@
 // The analyzer end to end under Wine, as a page drives it: a temporary log folder of generated
-// logs, a real JScript engine with the callbacks, the stand-in main and host windows, and the
-// profile the final step writes to the trace. Three figures:
+// logs, the headless page (a real JScript engine with the callbacks and the hidden windows), and
+// the profile the final step writes to the trace. Three figures:
 //   1. 2,000 logs with OnEnumLog, OnLogBegin and OnLogEnd only (no element is walked);
 //   2. fewer logs with every per-move callback as well, and where the time goes;
 //   3. 200 placeholders fetched from the loopback test server, then the same logs once more
@@ -19,8 +19,7 @@
 #include <vector>
 
 #include "base/com_apartment_win.h"
-#include "bridge/automation/jscript_host_win.h"
-#include "host_windows.h"
+#include "headless_page_win.h"
 #include "logana/analyzer_object_win.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "net/service_address.h"
@@ -32,8 +31,6 @@ namespace zuvelo::bench {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TestHostWindow;
-using testing::TestMainWindow;
 
 constexpr int kLightLogs = 2000;
 constexpr int kFullLogs = 200;
@@ -81,29 +78,23 @@ fs::path FreshLogFolder(const fs::path& work, const char* name) {
 
 class Bench {
  public:
-  Bench() : host_(main_.hwnd(), script_.Global().get()), trace_(60000) {}
+  Bench() : page_([](const char*, WPARAM) { return LRESULT{0}; }), trace_(60000) {}
 
   bool Ready() {
-    if (!apartment_.ok() || !sockets_.ok() || !script_.ok() || !trace_.ok()) return false;
+    if (!sockets_.ok() || !page_.ok() || !page_.script.ok() || !trace_.ok()) return false;
     if (!trace_.KeepOnlyThisProcess()) return false;
-    analyzer_ = IDispatchLogAnaImpl::Create(host_.hwnd());
-    return analyzer_ && script_.AddNamedItem(L"ana", analyzer_.get()) == S_OK &&
-           script_.Run(kScript) == S_OK;
+    analyzer_ = IDispatchLogAnaImpl::Create(page_.host.hwnd());
+    return analyzer_ && page_.script.AddNamedItem(L"ana", analyzer_.get()) == S_OK &&
+           page_.script.Run(kScript) == S_OK;
   }
 
   // One run with the options object `options`; seconds from analyze to the detach.
   double Run(const wchar_t* options) {
     trace_.Take(0);
     const auto start = std::chrono::steady_clock::now();
-    script_.Run(std::wstring(L"ana.analyze(") + options + L");");
-    // The program's own message loop, not the tests' polling pump.
-    MSG message;
-    while (main_.attached().size() != 0 && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
-    }
+    page_.script.Run(std::wstring(L"ana.analyze(") + options + L");");
+    headless::PumpWhileAttached(page_.main, [] { return false; });  // logana-run's loop
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    main_.TakeCommands();
     return took.count();
   }
 
@@ -120,11 +111,8 @@ class Bench {
   }
 
  private:
-  ComApartment apartment_;
   SocketsLayer sockets_;
-  TestMainWindow main_;
-  JScriptHost script_;
-  TestHostWindow host_;
+  headless::HeadlessPage page_;
   testing::TraceListener trace_;
   com_ptr<IDispatchLogAnaImpl> analyzer_;
 };
@@ -143,8 +131,9 @@ int Main(int argc, char** argv) {
   for (int seed = 1; seed <= kGames; ++seed)
     games.push_back(gen::Gzip(gen::GenerateGame(seed).text));
 
+  const ComApartment apartment;
   Bench bench;
-  if (!bench.Ready()) {
+  if (!apartment.ok() || !bench.Ready()) {
     std::fprintf(stderr, "set-up failed (is UDP 127.0.0.1:514 free?)\n");
     return 1;
   }

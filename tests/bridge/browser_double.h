@@ -72,15 +72,19 @@ class Counted : public Faces... {
   LONG refs_ = 1;
 };
 
-inline bool IsOneOf(REFIID riid, std::initializer_list<IID> iids) {
-  return std::any_of(iids.begin(), iids.end(), [&](const IID& iid) { return riid == iid; });
-}
-
-// Ends a QueryInterface: the face found, with a reference, or E_NOINTERFACE for none.
-inline HRESULT Answer(void** ppv, IUnknown* face) {
-  *ppv = face;
-  if (face != nullptr) face->AddRef();
-  return face ? S_OK : E_NOINTERFACE;
+// Ends a QueryInterface: the first face (not null) listed with `riid`, with a reference.
+struct Face {
+  std::initializer_list<IID> iids;
+  IUnknown* face;
+};
+inline HRESULT Offer(REFIID riid, void** ppv, std::initializer_list<Face> faces) {
+  for (const Face& f : faces) {
+    if (f.face && std::find(f.iids.begin(), f.iids.end(), riid) != f.iids.end()) {
+      f.face->AddRef();
+      return *ppv = f.face, S_OK;
+    }
+  }
+  return *ppv = nullptr, E_NOINTERFACE;
 }
 
 // A value handed over to whoever clears it.
@@ -88,6 +92,12 @@ inline VARIANT Raw(unique_variant value) {
   VARIANT raw;
   value.release_to(&raw);
   return raw;
+}
+
+inline std::string WindowText(HWND window) {
+  char text[1024] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
 }
 
 // How the next doubles behave from their creation on.
@@ -103,7 +113,7 @@ struct BrowserDoubleOptions {
 class PageObject final : public Counted<IDispatch> {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    return Answer(ppv, IsOneOf(riid, {IID_IUnknown, IID_IDispatch}) ? this : nullptr);
+    return Offer(riid, ppv, {{{IID_IUnknown, IID_IDispatch}, this}});
   }
   ZV_DISPATCH_STUBS;
 };
@@ -112,7 +122,7 @@ class PageObject final : public Counted<IDispatch> {
 class SiteHandler final : public Counted<IDocHostUIHandler> {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    return Answer(ppv, IsOneOf(riid, {IID_IUnknown, IID_IDocHostUIHandler}) ? this : nullptr);
+    return Offer(riid, ppv, {{{IID_IUnknown, IID_IDocHostUIHandler}, this}});
   }
   STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
     info->dwFlags = kHostFlags;
@@ -146,15 +156,11 @@ class DocumentDouble final : public Counted<IHTMLDocument2, IServiceProvider, IC
   }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    IUnknown* face = nullptr;
-    if (IsOneOf(riid, {IID_IUnknown, IID_IDispatch, IID_IHTMLDocument, IID_IHTMLDocument2})) {
-      face = static_cast<IHTMLDocument2*>(this);
-    } else if (riid == IID_IServiceProvider) {
-      face = static_cast<IServiceProvider*>(this);
-    } else if (riid == __uuidof(ICustomDoc)) {
-      face = static_cast<ICustomDoc*>(this);
-    }
-    return Answer(ppv, face);
+    return Offer(riid, ppv,
+                 {{{IID_IUnknown, IID_IDispatch, IID_IHTMLDocument, IID_IHTMLDocument2},
+                   static_cast<IHTMLDocument2*>(this)},
+                  {{IID_IServiceProvider}, static_cast<IServiceProvider*>(this)},
+                  {{__uuidof(ICustomDoc)}, static_cast<ICustomDoc*>(this)}});
   }
   STDMETHODIMP get_Script(IDispatch** script) override {
     *script = com_ptr<IDispatch>::copy_of(script_.get()).release();
@@ -260,21 +266,16 @@ class BrowserDouble final
   static BrowserDouble* Latest() { return latest; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    IUnknown* face = nullptr;
-    if (IsOneOf(riid, {IID_IUnknown, IID_IOleObject})) {
-      face = static_cast<IOleObject*>(this);
-    } else if (options_.web_browser && IsOneOf(riid, {IID_IDispatch, IID_IWebBrowser,
-                                                      IID_IWebBrowserApp, IID_IWebBrowser2})) {
-      face = static_cast<IWebBrowser2*>(this);
-    } else if (options_.in_place_active &&
-               IsOneOf(riid, {IID_IOleInPlaceActiveObject, IID_IOleWindow})) {
-      face = static_cast<IOleInPlaceActiveObject*>(this);
-    } else if (options_.events && riid == IID_IConnectionPointContainer) {
-      face = static_cast<IConnectionPointContainer*>(this);
-    } else if (riid == IID_IViewObject) {
-      face = static_cast<IViewObject*>(this);
-    }
-    return Answer(ppv, face);
+    const auto when = [](bool on, IUnknown* face) { return on ? face : nullptr; };
+    return Offer(riid, ppv,
+                 {{{IID_IUnknown, IID_IOleObject}, static_cast<IOleObject*>(this)},
+                  {{IID_IDispatch, IID_IWebBrowser, IID_IWebBrowserApp, IID_IWebBrowser2},
+                   when(options_.web_browser, static_cast<IWebBrowser2*>(this))},
+                  {{IID_IOleInPlaceActiveObject, IID_IOleWindow},
+                   when(options_.in_place_active, static_cast<IOleInPlaceActiveObject*>(this))},
+                  {{IID_IConnectionPointContainer},
+                   when(options_.events, static_cast<IConnectionPointContainer*>(this))},
+                  {{IID_IViewObject}, static_cast<IViewObject*>(this)}});
   }
   // IWebBrowser2; history steps are recorded by name.
   STDMETHODIMP GoBack() override { return Step(L"GoBack"); }
@@ -289,7 +290,7 @@ class BrowserDouble final
     const auto type = [](const VARIANT* v) { return v ? V_VT(v) : VARTYPE{VT_ERROR}; };
     const std::wstring target(bstr_view(address));
     navigations.push_back({target, type(flags), text(frame), type(post_data), text(headers)});
-    if (!FireBeforeNavigate(target)) pending_ = target;
+    if (!FireWithFlag(DISPID_BEFORENAVIGATE, Raw(variant_text(target)))) pending_ = target;
     return S_OK;
   }
   STDMETHODIMP get_Document(IDispatch** document) override {
@@ -362,7 +363,7 @@ class BrowserDouble final
   // on the one found last. As the real control does, it asks a sink for its set's identity.
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
     *point = nullptr;
-    if (!IsOneOf(riid, {DIID_DWebBrowserEvents, DIID_DWebBrowserEvents2})) {
+    if (riid != DIID_DWebBrowserEvents && riid != DIID_DWebBrowserEvents2) {
       return CONNECT_E_NOCONNECTION;
     }
     found_ = riid;
@@ -421,10 +422,6 @@ class BrowserDouble final
       }
     }
     for (VARIANT& arg : args) ::VariantClear(&arg);
-  }
-  // BeforeNavigate on the first set; true when a sink cancelled it.
-  bool FireBeforeNavigate(const std::wstring& address) {
-    return FireWithFlag(DISPID_BEFORENAVIGATE, Raw(variant_text(address)));
   }
   // BeforeNavigate, NewWindow or FrameNewWindow: the address first and a flag by reference
   // last; true when a sink set the flag (cancelled, or processed).
@@ -504,7 +501,7 @@ class BrowserDoubleRegistration final : public IClassFactory {
   }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    return Answer(ppv, IsOneOf(riid, {IID_IUnknown, IID_IClassFactory}) ? this : nullptr);
+    return Offer(riid, ppv, {{{IID_IUnknown, IID_IClassFactory}, this}});
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }

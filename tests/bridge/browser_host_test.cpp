@@ -27,12 +27,6 @@ ReceivedCommand Got(const char* name, const char* text = nullptr) {
   return {name, text != nullptr, L"", text ? text : "", ::GetCurrentThreadId()};
 }
 
-std::string WindowText(HWND window) {
-  char text[512] = {};
-  ::GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
 std::vector<NavigateCall> NavigationTo(const std::string& address) {
   return {{std::wstring(address.begin(), address.end()), VT_EMPTY, L"_top", VT_EMPTY,
            kNavigationHeaders}};
@@ -80,7 +74,8 @@ class BrowserHostTest : public PageTest {
   unique_window browser_;
 };
 
-TEST_F(BrowserHostTest, EmbedsTheControlWhichGetsSizeFocusAndHistoryButtonsButNoDroppedFiles) {
+// Closing destroys the host: the events are disconnected, the document gets its handler back.
+TEST_F(BrowserHostTest, EmbedsTheControlWhichGetsSizeFocusAndHistoryButtonsUntilItCloses) {
   ASSERT_NE(MakeHost(), nullptr);
   const HWND control_window = ::GetDlgItem(browser_.get(), kBrowserControlId);
   EXPECT_EQ(control().sinks(DIID_DWebBrowserEvents), 1u);
@@ -102,6 +97,16 @@ TEST_F(BrowserHostTest, EmbedsTheControlWhichGetsSizeFocusAndHistoryButtonsButNo
     ::SendMessageA(browser_.get(), WM_APPCOMMAND, 0, MAKELPARAM(0, command));
   }
   EXPECT_EQ(control().steps, (std::vector<std::wstring>{L"GoBack", L"GoForward"}));
+  control().CompleteNavigation(kGamePageW);
+  Send("UPDATEDOCUIHANDLER");
+  const com_ptr<IOleObject> keep = com_ptr<IOleObject>::copy_of(&control());
+  const com_ptr<DocumentDouble> document = com_ptr<DocumentDouble>::copy_of(control().document());
+  ASSERT_NE(document->handler(), document->site_handler());
+  ::SendMessageA(browser_.get(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(browser_.release()));
+  EXPECT_FALSE(::IsWindow(control_window));
+  EXPECT_EQ(control().sinks(DIID_DWebBrowserEvents) + control().sinks(DIID_DWebBrowserEvents2), 0u);
+  EXPECT_EQ(document->handler(), document->site_handler());
 }
 
 TEST_F(BrowserHostTest, AControlThatCannotBeDrivenFailsTheWindowWithItsBox) {
@@ -140,7 +145,9 @@ TEST_F(BrowserHostTest, TextsBecomeNavigationsOrHistoryStepsAndOnlyAddressesStay
   }
   for (LRESULT answer : {0, 1}) {
     main_.answer = answer;
-    EXPECT_EQ(control().FireBeforeNavigate(L"http://a.example/"), answer != 0);
+    EXPECT_EQ(
+        control().FireWithFlag(DISPID_BEFORENAVIGATE, Raw(variant_text(L"http://a.example/"))),
+        answer != 0);
     EXPECT_EQ(main_.TakeCommands(), Commands{Got("DISPID_BEFORENAVIGATE", "http://a.example/")});
   }
   for (const auto& [text, step, stays] : cases) {
@@ -301,18 +308,6 @@ TEST_F(BrowserHostTest, OnlyAMemoryContextOfAVisibleHostGetsTheControlsPicture) 
   ::DeleteObject(::SelectObject(memory, previous));
   ::DeleteDC(memory);
   ::ReleaseDC(browser_.get(), screen);
-}
-
-TEST_F(BrowserHostTest, DestructionDisconnectsGivesTheDocumentItsHandlerBackAndEndsTheControl) {
-  BrowserDouble& browser = HostOnPage(kGamePageW);
-  const com_ptr<IOleObject> keep = com_ptr<IOleObject>::copy_of(&browser);
-  const com_ptr<DocumentDouble> document = com_ptr<DocumentDouble>::copy_of(browser.document());
-  const HWND control_window = ::GetDlgItem(browser_.get(), kBrowserControlId);
-  ::SendMessageA(browser_.get(), WM_CLOSE, 0, 0);
-  EXPECT_FALSE(::IsWindow(browser_.release())) << "a plain close destroys the host";
-  EXPECT_FALSE(::IsWindow(control_window));
-  EXPECT_EQ(browser.sinks(DIID_DWebBrowserEvents) + browser.sinks(DIID_DWebBrowserEvents2), 0u);
-  EXPECT_EQ(document->handler(), document->site_handler());
 }
 
 TEST(PageTrustTest, APageIsTrustedOnlyUnderATrustedAddressThatNamesAHost) {

@@ -128,16 +128,12 @@ TEST_F(ExternalTest, AnAnalyzerThatCannotGetThePageScriptIsNotMade) {
 // An array is read in order, separate codes last-first, and only what the hand model can hold.
 TEST_F(ExternalTest, CalcSyanten14ReadsUpToFourteenSlots) {
   const std::vector<int> won = Codes("123m456p789s11222z"), ready = Codes("123m456p789s1122z");
-  EXPECT_EQ(Result(L"mjCalcSyanten14", ArrayOf(won)), L"-1");
-  EXPECT_EQ(Result(L"mjCalcSyanten14", Join(ready)), L"0");
-  Trace();
   std::vector<int> padded(13, 255);
   padded.push_back(9);
   const std::pair<std::wstring, std::vector<int>> read[] = {
       {ArrayOf(won), won},
       {Join(won), {won.rbegin(), won.rend()}},
       {ArrayOf(ready), ready},
-      {Join(ready), {ready.rbegin(), ready.rend()}},
       // Fifteen: the one written first is not read.
       {L"'x', " + Join(won), {won.rbegin(), won.rend()}},
       {L"", {}},
@@ -181,7 +177,6 @@ TEST_F(ExternalTest, CalcSyanten34ReadsUpToThirtyFourCounts) {
       {ArrayOf(won), won},
       {Join(won), won},
       {ArrayOf(ready), ready},
-      {Join(ready), ready},
       {Join(won) + L", 'x'", won},
       {ArrayOf(forty), won},
       {L"1", {1}},
@@ -196,7 +191,6 @@ TEST_F(ExternalTest, CalcSyanten34ReadsUpToThirtyFourCounts) {
     EXPECT_EQ(Result(L"mjCalcSyanten34", arguments), std::to_wstring(CalcSyanten34(counts)))
         << ::testing::PrintToString(arguments);
   }
-  EXPECT_EQ(Result(L"mjCalcSyanten34", ArrayOf(ready)), L"0");
   // Fifteen tiles in an array are too many.
   for (const wchar_t* arguments : {L"5", L"-1", L"0, 5", L"[5]", L"[-1]", L"[4, 4, 4, 3]"}) {
     EXPECT_EQ(Result(L"mjCalcSyanten34", arguments), kFail) << ::testing::PrintToString(arguments);

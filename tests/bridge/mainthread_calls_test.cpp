@@ -59,7 +59,7 @@ struct Echo {
   LRESULT factor = 2;
 };
 
-TEST_F(MainThreadCallsTest, NamedCommandsAreSentAndRunOnlyTheEntryOfTheirExactName) {
+TEST(NamedCommandTest, RunOnlyTheEntryOfTheirExactName) {
   static constexpr NamedCommandEntry<Echo> table[] = {{"ECHO", &Echo::Times}};
   Echo echo;
   const auto run = [&](const char* name) {
@@ -69,11 +69,6 @@ TEST_F(MainThreadCallsTest, NamedCommandsAreSentAndRunOnlyTheEntryOfTheirExactNa
   for (const char* name : {"echo", "ECHO ", "ECH", static_cast<const char*>(nullptr)}) {
     EXPECT_EQ(run(name), std::nullopt);
   }
-  main_.answer = 42;
-  const char* status = "Analyzing 1/2";
-  EXPECT_EQ(SendNamedCommand(main_.hwnd(), "STATUS", reinterpret_cast<WPARAM>(status)), 42);
-  const ReceivedCommand sent{"STATUS", true, L"", status, ::GetCurrentThreadId()};
-  EXPECT_EQ(main_.TakeCommands(), std::vector<ReceivedCommand>{sent});
 }
 
 TEST_F(MainThreadCallsTest, ATimedNamedCommandGivesUpOnABusyWindow) {

@@ -1,5 +1,7 @@
-// Program-wide set-up and the page fixture's helpers.
+// Program-wide set-up, the recording main window and the page fixture's helpers.
 #include "page_test.h"
+
+#include <cstring>
 
 #include "base/bstr_win.h"
 #include "support/com_test_environment.h"
@@ -8,7 +10,21 @@ namespace zuvelo::testing {
 
 ZUVELO_COM_TEST_ENVIRONMENT();
 
-PageTest::PageTest() : host_(main_.hwnd(), script_.Global().get()) {}
+LRESULT TestMainWindow::Record(const char* name, WPARAM argument) {
+  ReceivedCommand command{name, argument != 0, {}, {}, ::GetCurrentThreadId()};
+  if (command.name == "GETEXTERNAL") {
+    command.has_argument = false;
+    *reinterpret_cast<IDispatch**>(argument) =
+        com_ptr<IDispatch>::copy_of(external.get()).release();
+  } else if (argument != 0 && (command.name == "STATUS" || command.name.starts_with("DISPID_"))) {
+    command.narrow = reinterpret_cast<const char*>(argument);
+  } else if (argument != 0) {
+    command.wide = reinterpret_cast<const wchar_t*>(argument);
+  }
+  const bool give_external = command.name == "GETEXTERNAL";
+  commands_.push_back(std::move(command));
+  return give_external ? 0 : answer;
+}
 
 void PageTest::SetUp() {
   ASSERT_TRUE(ProcessTraceListener().ok()) << "UDP 127.0.0.1:514 is not free";

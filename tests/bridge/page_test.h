@@ -1,17 +1,18 @@
-// Fixture for objects that page script creates: one trace receiver for the program, a real
-// JScript engine, the stand-in windows (the host hands out the engine's global object), and
-// message boxes recorded instead of shown.
+// Fixture for objects that page script creates: the headless page (a real JScript engine, the
+// hidden main window, which records the named commands it is sent, and the host window handing
+// out the engine's global object), one trace receiver for the program, and message boxes
+// recorded instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/variant_win.h"
-#include "bridge/automation/jscript_host_win.h"
-#include "host_windows.h"
+#include "headless_page_win.h"
 #include "support/invoke_with.h"
 #include "support/message_box_recorder.h"
 #include "support/trace_listener.h"
@@ -19,13 +20,43 @@
 namespace zuvelo::testing {
 
 using Lines = std::vector<std::string>;
+using headless::PumpUntil;
+using headless::PumpWaiting;
+using TestHostWindow = headless::HostWindow;
 
-// Bound once for the program (waiting while other programs hold the port), keeping only this
-// process's lines.
+// One named command as the main window received it, its argument read while it was handled:
+// STATUS and the browser's DISPID_ events carry a narrow text, the others a wide text or null.
+struct ReceivedCommand {
+  std::string name;
+  bool has_argument = false;
+  std::wstring wide;
+  std::string narrow;
+  DWORD thread = 0;  // the thread that sent it
+
+  bool operator==(const ReceivedCommand&) const = default;
+};
+
+class TestMainWindow {
+ public:
+  [[nodiscard]] HWND hwnd() const { return window_.hwnd(); }
+  [[nodiscard]] AttachedObjects& attached() { return window_.attached(); }
+  // The commands received since the last take.
+  std::vector<ReceivedCommand> TakeCommands() { return std::exchange(commands_, {}); }
+
+  LRESULT answer = 0;           // to every named command but GETEXTERNAL
+  com_ptr<IDispatch> external;  // what GETEXTERNAL hands out
+
+ private:
+  LRESULT Record(const char* name, WPARAM argument);
+
+  std::vector<ReceivedCommand> commands_;
+  headless::MainWindow window_{
+      [this](const char* name, WPARAM argument) { return Record(name, argument); }};
+};
 
 class PageTest : public ::testing::Test {
  protected:
-  PageTest();
+  PageTest() : host_(main_.hwnd(), script_.Global().get()) {}
   void SetUp() override;
   void TearDown() override;
 

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <thread>
 #include <tuple>
 
@@ -17,6 +16,7 @@
 #include "base/com_ptr_win.h"
 #include "bridge/atl_host_win.h"
 #include "browser_double.h"
+#include "headless_page_win.h"
 #include "logana/cache_file.h"
 #include "logana/cache_object_win.h"
 #include "net/service_address.h"
@@ -43,36 +43,18 @@ const std::string kScriptPage = std::string(kHomeAddress) + "1/script/";
 const std::string kLogName = "2015070112gm-0009-0000-0123abcd&tw=0";
 const std::wstring kLogNameW(kLogName.begin(), kLogName.end());
 
-// Sockets and COM first, then the window classes, control hosting and the double's class.
-struct Environment : ComTestEnvironment {
-  void SetUp() override {
-    ComTestEnvironment::SetUp();
-    ASSERT_TRUE(RegisterWindowClasses(::GetModuleHandleA(nullptr)) && InitControlHosting());
-    registration = std::make_unique<BrowserDoubleRegistration>();
-    ASSERT_TRUE(registration->ok());
-  }
-  void TearDown() override {
-    registration.reset();
-    ComTestEnvironment::TearDown();
-  }
-  std::unique_ptr<BrowserDoubleRegistration> registration;
-};
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new Environment);
+ZUVELO_COM_TEST_ENVIRONMENT();
 
 // Runs the messages waiting now; a quit message stays for the test.
-void Pump() {
-  MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) return ::PostQuitMessage(static_cast<int>(message.wParam));
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
+constexpr auto Pump = headless::PumpWaiting;
 
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The window classes, control hosting and the double's class, once COM has started.
+    static const bool hosting = RegisterWindowClasses(::GetModuleHandleA(nullptr)) &&
+                                InitControlHosting() && (new BrowserDoubleRegistration)->ok();
+    ASSERT_TRUE(hosting);
     ASSERT_TRUE(ProcessTraceListener().ok() && ProcessTraceListener().keeps_only_this_process())
         << "UDP 127.0.0.1:514 is not free, or the own trace lines do not arrive";
     BrowserDoubleRegistration::options() = {};
@@ -137,19 +119,11 @@ std::string ShiftJis(const std::wstring& text) {
   return bytes;
 }
 
-std::string TextOf(HWND window) {
-  char text[1024] = {};
-  ::GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
 // The addresses the control was asked to open since the last look.
 Lines Navigated() {
   Lines addresses;
-  for (const NavigateCall& call : std::exchange(BrowserDouble::Latest()->navigations, {})) {
-    EXPECT_EQ(call.headers + call.frame, L"Zuvelo-Client-Type: default\r\n_top");
+  for (const NavigateCall& call : std::exchange(BrowserDouble::Latest()->navigations, {}))
     addresses.emplace_back(call.address.begin(), call.address.end());
-  }
   return addresses;
 }
 
@@ -164,7 +138,7 @@ TEST_F(MainWindowTest, EachModeHasItsFirstPageAndToolbarAndOnlyGameModeChecksThe
     ASSERT_NE(Open(game_mode, false), nullptr);
     const std::string first = game_mode ? kGamePage : kScriptPage;
     EXPECT_EQ(Navigated(), Lines{first});
-    EXPECT_EQ(TextOf(Child(4004)), first);
+    EXPECT_EQ(WindowText(Child(4004)), first);
     const HWND bar = Child(4001);
     std::string buttons;
     for (int i = 0; i < ::SendMessageA(bar, TB_BUTTONCOUNT, 0, 0); ++i) {
@@ -213,9 +187,9 @@ TEST_F(MainWindowTest, DropDownMenusStoreTheCurrentPageOrOpenTheBuiltInPage) {
 TEST_F(MainWindowTest, BrowserEventsSetTitleStatusAndAddressAndPagesGetTheExternalObject) {
   ASSERT_NE(Open(true), nullptr);
   control().FireOnBothSets(DISPID_TITLECHANGE, L"Game table");
-  EXPECT_EQ(TextOf(main()), "Game table");
+  EXPECT_EQ(WindowText(main()), "Game table");
   control().FireOnBothSets(DISPID_TITLECHANGE, std::wstring(100, L't'));
-  EXPECT_EQ(TextOf(main()), std::string(63, 't'));
+  EXPECT_EQ(WindowText(main()), std::string(63, 't'));
   const auto owner_drawn = [&](int part) {
     return (HIWORD(::SendMessageA(Child(4002), SB_GETTEXTLENGTHA, part, 0)) & SBT_OWNERDRAW) != 0;
   };
@@ -231,7 +205,7 @@ TEST_F(MainWindowTest, BrowserEventsSetTitleStatusAndAddressAndPagesGetTheExtern
   control().CompleteNavigation(L"http://www.zuvelo.example/0/?table=1");  // a game page
   ::SendMessageA(Child(4002), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "");
-  EXPECT_EQ(TextOf(Child(4005)), "http://www.zuvelo.example/0/?table=1");
+  EXPECT_EQ(WindowText(Child(4005)), "http://www.zuvelo.example/0/?table=1");
   com_ptr<IDispatch> external;
   ASSERT_EQ(control().document()->AskForExternal(external), S_OK);
   external->AddRef();
@@ -413,7 +387,6 @@ std::vector<UINT> TakeDelivered(HWND window) {
   return messages;
 }
 
-// Only in a single-line edit that has the focus, and to at most 259 characters.
 // The end of the session ends the process after WM_ENDSESSION, without a quit message or a
 // static destructor: the cache is saved then.
 TEST_F(MainWindowTest, TheEndOfTheSessionSavesTheCache) {
@@ -431,26 +404,9 @@ TEST_F(MainWindowTest, TheEndOfTheSessionSavesTheCache) {
   EXPECT_EQ(saved, "k=v");
 }
 
-TEST_F(MainWindowTest, EnterInTheAddressBoxNavigatesToWhatWasTyped) {
-  ASSERT_NE(Open(true), nullptr);
-  const HWND address = Child(4005);
-  const HWND notes = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE | ES_WANTRETURN, 0, 0,
-                                       100, 60, main(), nullptr, nullptr, nullptr);
-  const std::string typed = "http://typed.example/" + std::string(300, 'x');
-  ::SetWindowTextA(address, typed.c_str());
-  Navigated();
-  for (HWND focus : {address, Child(4004)}) {
-    ::SetFocus(focus);
-    Process(address, WM_KEYDOWN, VK_RETURN);
-  }
-  ::SetFocus(notes);
-  Process(notes, WM_KEYDOWN, VK_RETURN);
-  EXPECT_EQ(TextOf(notes), "\r\n") << "an ordinary key in a multi-line edit";
-  EXPECT_EQ(Navigated(), Lines{typed.substr(0, 259)});
-}
-
-// Not the program's own windows' keys, and none without in-place activation.
-TEST_F(MainWindowTest, KeysInTheControlsWindowsGoToTheControlFirst) {
+// Not the program's own windows' keys, and none without in-place activation. Enter navigates
+// only in a single-line edit that has the focus, and to at most 259 characters.
+TEST_F(MainWindowTest, KeysInTheControlsWindowsGoToTheControlFirstAndEnterNavigates) {
   for (bool in_place_active : {false, true}) {
     BrowserDoubleRegistration::options().in_place_active = in_place_active;
     ASSERT_NE(Open(true), nullptr);
@@ -475,14 +431,20 @@ TEST_F(MainWindowTest, KeysInTheControlsWindowsGoToTheControlFirst) {
   Process(::GetDlgItem(Child(4004), 100), WM_KEYDOWN, VK_TAB);
   EXPECT_TRUE(control().offered_keys.empty()) << "the program's own windows are not the control's";
   EXPECT_EQ(TakeDelivered(own), std::vector<UINT>{WM_KEYDOWN});
-}
-
-template <typename Done>
-void PumpUntil(Done done) {  // for up to 2 s
-  for (int i = 0; i < 200 && !done(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    Pump();
+  const HWND address = Child(4005);
+  const HWND notes = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE | ES_WANTRETURN, 0, 0,
+                                       100, 60, main(), nullptr, nullptr, nullptr);
+  const std::string typed = "http://typed.example/" + std::string(300, 'x');
+  ::SetWindowTextA(address, typed.c_str());
+  Navigated();
+  for (HWND focus : {address, Child(4004)}) {
+    ::SetFocus(focus);
+    Process(address, WM_KEYDOWN, VK_RETURN);
   }
+  ::SetFocus(notes);
+  Process(notes, WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(WindowText(notes), "\r\n") << "an ordinary key in a multi-line edit";
+  EXPECT_EQ(Navigated(), Lines{typed.substr(0, 259)});
 }
 
 // Under Wine pointer warps come back late as X motion events: the pointer starts inside the
@@ -497,12 +459,16 @@ TEST_F(MainWindowTest, RightClicksOnTheFlashGameBecomeALeftClickAtItsCornerUnles
   Trace();
   Process(game, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
   std::vector<UINT> seen;
-  PumpUntil([&] {
-    for (UINT m : TakeDelivered(game)) seen.push_back(m);
-    return seen.size() >= 2;
-  });
+  headless::PumpUntil(
+      [&] {
+        for (UINT m : TakeDelivered(game)) seen.push_back(m);
+        return seen.size() >= 2;
+      },
+      std::chrono::seconds(2));
   EXPECT_EQ(seen, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
-  PumpUntil([&] { return ::GetCursorPos(&after) && after.x == before.x && after.y == before.y; });
+  headless::PumpUntil(
+      [&] { return ::GetCursorPos(&after) && after.x == before.x && after.y == before.y; },
+      std::chrono::seconds(2));
   EXPECT_TRUE(after.x == before.x && after.y == before.y) << after.x << "," << after.y;
   EXPECT_EQ(Trace(), Lines{"msg=204 name=MacromediaFlashPlayerActiveX\r\n"});
   Process(game, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));

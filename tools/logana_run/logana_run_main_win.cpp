@@ -14,12 +14,11 @@
 
 #include "base/catch_all.h"
 #include "base/com_apartment_win.h"
-#include "bridge/automation/jscript_host_win.h"
 #include "bridge/external_object_win.h"
+#include "headless_page_win.h"
 #include "net/service_address.h"
 #include "progress_line.h"
 #include "run_host_object_win.h"
-#include "run_windows_win.h"
 #include "runner_options.h"
 #include "shell/services/message_box_win.h"
 #include "shell/services/program_end.h"
@@ -79,7 +78,15 @@ class Run {
   explicit Run(const RunnerOptions& options)
       : options_(options),
         boxes_([this](const MessageBoxCall& box) { return OnBox(box); }),
-        windows_([this](const char* status) { OnStatus(status); }) {}
+        page_(
+            [this](const char* name, WPARAM argument) {
+              // Game starts and pop-ups mean nothing here.
+              if (argument != 0 && std::strcmp(name, "STATUS") == 0) {
+                OnStatus(reinterpret_cast<const char*>(argument));
+              }
+              return LRESULT{0};
+            },
+            "RunWindows MainProc") {}
 
   int Execute(const std::wstring& script);
 
@@ -106,18 +113,18 @@ class Run {
   std::atomic<DWORD> box_tick_{0};
   bool analysis_failed_ = false;
   ScopedMessageBoxHook boxes_;
-  RunWindows windows_;
+  headless::HeadlessPage page_;
 };
 
 int Run::Execute(const std::wstring& script) {
-  JScriptHost engine;
+  JScriptHost& engine = page_.script;
   com_ptr<IDispatchBrowserExternalImpl> external =
-      IDispatchBrowserExternalImpl::Create(windows_.host());
+      IDispatchBrowserExternalImpl::Create(page_.host.hwnd());
   com_ptr<IDispatchRunHostImpl> host =
       IDispatchRunHostImpl::Create(WideArgs(options_.args), stdout);
-  if (!windows_.ok()) {
+  if (!page_.ok()) {
     std::fprintf(stderr, "logana-run: cannot create its windows (error %lu)\n",
-                 static_cast<unsigned long>(windows_.error()));
+                 static_cast<unsigned long>(page_.error()));
     return kScriptFailed;
   }
   if (!engine.ok() || !external || !host) {
@@ -125,14 +132,13 @@ int Run::Execute(const std::wstring& script) {
                  static_cast<unsigned long>(engine.status()));
     return kScriptFailed;
   }
-  windows_.set_script(engine.Global());
   engine.AddNamedItem(L"external", external.get());
   engine.AddNamedItem(L"host", host.get());
   const HRESULT ran = engine.Run(script);
-  windows_.PumpWhileAttached([this] { return GiveUp(); });
+  headless::PumpWhileAttached(page_.main, [this] { return GiveUp(); });
   std::fputs(progress_.Finish().c_str(), stderr);
   std::fflush(stdout);
-  if (windows_.attached_count() > 0) {
+  if (page_.main.attached().size() > 0) {
     // A worker that did not end after a box cannot be waited for safely; what the script
     // changed in the cache is saved all the same.
     std::fprintf(stderr, "logana-run: the analysis did not end; giving up\n");
