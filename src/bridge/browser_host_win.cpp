@@ -19,11 +19,6 @@
 namespace zuvelo {
 namespace {
 
-std::string& ControlName() {
-  static std::string name = kBrowserControl;
-  return name;
-}
-
 struct Pseudo {
   const char* text;
   HRESULT (STDMETHODCALLTYPE IWebBrowser::*step)();
@@ -101,11 +96,6 @@ ATOM RegisterBrowserHostClass(HINSTANCE instance) {
   return ::RegisterClassA(&window_class);
 }
 
-ScopedBrowserControl::ScopedBrowserControl(std::string control)
-    : previous_(std::exchange(ControlName(), std::move(control))) {}
-
-ScopedBrowserControl::~ScopedBrowserControl() { ControlName() = std::move(previous_); }
-
 BrowserHost::BrowserHost(HWND window) noexcept : window_(window) {}
 
 LRESULT BrowserHost::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -156,8 +146,9 @@ std::span<const NamedCommandEntry<BrowserHost>> BrowserHost::Commands() {
 }
 
 LRESULT BrowserHost::OnCreate(const CREATESTRUCTA& create) {
+  const std::string control_name = BrowserControlSeam::Get().value_or(kBrowserControl);
   const HWND control = ::CreateWindowExA(
-      0, kAtlHostClass, ControlName().c_str(),
+      0, kAtlHostClass, control_name.c_str(),
       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, window_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBrowserControlId)), create.hInstance, nullptr);
   if (control == nullptr) return -1;
