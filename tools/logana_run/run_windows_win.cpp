@@ -38,17 +38,13 @@ RunWindows::RunWindows(std::function<void(const char*)> on_status)
   Register(kMainClass, &MainProc);
   Register(kHostClass, &HostProc);
   // Never shown: a top-level window only because the host must have a parent to send to.
-  main_ = ::CreateWindowExA(0, kMainClass, "logana-run", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                            nullptr, ::GetModuleHandleA(nullptr), this);
-  if (main_ != nullptr) {
-    host_ = ::CreateWindowExA(0, kHostClass, "host", WS_CHILD, 0, 0, 10, 10, main_, nullptr,
+  main_.reset(::CreateWindowExA(0, kMainClass, "logana-run", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                nullptr, ::GetModuleHandleA(nullptr), this));
+  if (main_) {
+    host_ = ::CreateWindowExA(0, kHostClass, "host", WS_CHILD, 0, 0, 10, 10, main_.get(), nullptr,
                               ::GetModuleHandleA(nullptr), this);
   }
   if (!ok()) error_ = ::GetLastError();
-}
-
-RunWindows::~RunWindows() {
-  if (main_) ::DestroyWindow(main_);  // takes the host with it
 }
 
 // One blocking GetMessage per message: every log costs the analyzer at least one step
@@ -56,13 +52,13 @@ RunWindows::~RunWindows() {
 // wakes the loop to ask `stop` when no message comes.
 void RunWindows::PumpWhileAttached(const std::function<bool()>& stop) {
   constexpr UINT kStopCheckMs = 50;
-  const UINT_PTR timer = ::SetTimer(main_, 1, kStopCheckMs, nullptr);
+  const UINT_PTR timer = ::SetTimer(main_.get(), 1, kStopCheckMs, nullptr);
   MSG message;
   while (attached_.size() > 0 && !stop() && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
-  if (timer != 0) ::KillTimer(main_, timer);
+  if (timer != 0) ::KillTimer(main_.get(), timer);
 }
 
 LRESULT CALLBACK RunWindows::MainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/com_ptr_win.h"
+#include "base/handle_win.h"
 #include "shell/services/mainthread_calls_win.h"
 
 namespace zuvelo::run {
@@ -16,11 +17,10 @@ class RunWindows {
  public:
   // `on_status` gets each "STATUS" text on the UI thread.
   explicit RunWindows(std::function<void(const char*)> on_status);
-  ~RunWindows();
   RunWindows(const RunWindows&) = delete;
   RunWindows& operator=(const RunWindows&) = delete;
 
-  [[nodiscard]] bool ok() const { return main_ != nullptr && host_ != nullptr; }
+  [[nodiscard]] bool ok() const { return main_ && host_ != nullptr; }
   // The system's error code when the windows could not be made (under Wine: no display).
   [[nodiscard]] DWORD error() const { return error_; }
   [[nodiscard]] HWND host() const { return host_; }
@@ -38,7 +38,7 @@ class RunWindows {
   std::function<void(const char*)> on_status_;
   AttachedObjects attached_;
   com_ptr<IDispatch> script_;
-  HWND main_ = nullptr;
+  unique_window main_;  // its destruction takes the host with it
   HWND host_ = nullptr;
   DWORD error_ = 0;
 };
