@@ -206,7 +206,7 @@ TEST_P(InvalidUrl, FailsBeforeAnySocketIsMade) {
   CHttpClient client;
   std::vector<std::uint8_t> body;
   EXPECT_EQ(client.Download(GetParam(), body), kHttpInvalidUrl);
-  EXPECT_EQ(client.sock(), net::kNoSocket);
+  EXPECT_EQ(client.sock(), sockets::kNoSocket);
   EXPECT_EQ(client.dwHttpStatus(), 0u);
 }
 
@@ -219,8 +219,8 @@ TEST(HttpClient, LookupFailuresGiveTheResolversError) {
   for (const std::string& url :
        {std::string("http://no-such-host.invalid/echo"), ServerUrl("/echo", "127.0.0.2")}) {
     const Fetched got = Fetch(url);
-    EXPECT_GE(got.result, net::wsa::kHostNotFound) << url;
-    EXPECT_LE(got.result, net::wsa::kNoData) << url;
+    EXPECT_GE(got.result, sockets::wsa::kHostNotFound) << url;
+    EXPECT_LE(got.result, sockets::wsa::kNoData) << url;
   }
 }
 
@@ -236,7 +236,7 @@ TEST(HttpClient, RequestLeavesTheLocationAndTheBodyUnread) {
   std::string rest;
   char piece[64];
   while (rest.size() < 10) {
-    const net::Received got = net::Receive(client.sock(), piece, sizeof piece);
+    const sockets::Received got = sockets::Receive(client.sock(), piece, sizeof piece);
     ASSERT_GT(got.count, 0) << got.error;
     rest.append(piece, static_cast<std::size_t>(got.count));
   }
@@ -266,7 +266,7 @@ TEST(Timeout, SilenceBeforeHeaderOrBodyEndsTheDownload) {
     CHttpClient client(300ms);
     std::vector<std::uint8_t> body;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(client.Download(ServerUrl(path), body), net::wsa::kTimedOut) << path;
+    EXPECT_EQ(client.Download(ServerUrl(path), body), sockets::wsa::kTimedOut) << path;
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(testing::ReceiveTimeout(client.sock()), 300ms);
     EXPECT_GE(waited, 250ms) << path;
@@ -376,7 +376,7 @@ TEST_F(TraceLines, OnePerParsedHeader) {
 
 TEST_F(TraceLines, FailedConnectNamesItsError) {
   const std::string url = "http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + "/";
-  EXPECT_EQ(Fetch(url).result, net::wsa::kConnectionRefused);
+  EXPECT_EQ(Fetch(url).result, sockets::wsa::kConnectionRefused);
   EXPECT_EQ(Lines(), std::vector<std::string>{std::string("connect error=10061\r\n", 22)});
 }
 

@@ -10,39 +10,15 @@
 #ifdef _WIN32
 #include <winsock2.h>
 #else
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <unistd.h>
-#endif
-
-#ifdef _WIN32
-using AddressLength = int;
-#else
-using AddressLength = socklen_t;
 #endif
 
 namespace zuvelo::testing {
 namespace {
 
 // Winsock must be up before the first trace line: the trace channel makes its socket once.
-class SocketsSession {
- public:
-#ifdef _WIN32
-  SocketsSession() : started_(WSAStartup(MAKEWORD(2, 2), &data_) == 0) {}
-  ~SocketsSession() {
-    if (started_) WSACleanup();
-  }
-  SocketsSession(const SocketsSession&) = delete;
-  SocketsSession& operator=(const SocketsSession&) = delete;
-
- private:
-  WSADATA data_{};
-  bool started_;
-#endif
-};
-[[maybe_unused]] SocketsSession sockets_session;
+const sockets::SocketsStartup sockets_session;
 
 class ServerEnvironment : public ::testing::Environment {
   void SetUp() override {
@@ -52,7 +28,7 @@ class ServerEnvironment : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const server_environment =
     ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
 
-std::chrono::milliseconds ReadTimeout(net::NativeSocket s, int option) {
+std::chrono::milliseconds ReadTimeout(sockets::NativeSocket s, int option) {
 #ifdef _WIN32
   DWORD ms = 0;
   int size = sizeof ms;
@@ -82,17 +58,10 @@ std::string ServerUrl(std::string_view path, std::string_view host) {
 }
 
 int ClosedPort() {
-  net::Socket probe;
-  if (net::OpenTcpSocket(probe) != 0) return 0;
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  AddressLength size = sizeof at;
-  if (bind(probe.get(), reinterpret_cast<sockaddr*>(&at), size) != 0 ||
-      getsockname(probe.get(), reinterpret_cast<sockaddr*>(&at), &size) != 0) {
-    return 0;
-  }
-  return ntohs(at.sin_port);
+  sockets::Socket probe;
+  if (sockets::OpenTcpSocket(probe) != 0) return 0;
+  if (sockets::Bind(probe.get(), sockets::LoopbackAddress(), 0) != 0) return 0;
+  return sockets::LocalPort(probe.get());
 }
 
 std::string Pattern(std::size_t size) {
@@ -125,10 +94,12 @@ std::string Gunzip(const std::vector<std::uint8_t>& bytes) {
   return status == Z_STREAM_END ? out : std::string();
 }
 
-std::chrono::milliseconds ReceiveTimeout(net::NativeSocket s) {
+std::chrono::milliseconds ReceiveTimeout(sockets::NativeSocket s) {
   return ReadTimeout(s, SO_RCVTIMEO);
 }
 
-std::chrono::milliseconds SendTimeout(net::NativeSocket s) { return ReadTimeout(s, SO_SNDTIMEO); }
+std::chrono::milliseconds SendTimeout(sockets::NativeSocket s) {
+  return ReadTimeout(s, SO_SNDTIMEO);
+}
 
 }  // namespace zuvelo::testing

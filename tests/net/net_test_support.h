@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "net/socket.h"
+#include "base/socket.h"
 
 namespace zuvelo::testing {
 
@@ -27,7 +27,7 @@ namespace zuvelo::testing {
 [[nodiscard]] std::string Gunzip(const std::vector<std::uint8_t>& bytes);
 
 // The time-outs set on a socket, read back from the system.
-[[nodiscard]] std::chrono::milliseconds ReceiveTimeout(net::NativeSocket s);
-[[nodiscard]] std::chrono::milliseconds SendTimeout(net::NativeSocket s);
+[[nodiscard]] std::chrono::milliseconds ReceiveTimeout(sockets::NativeSocket s);
+[[nodiscard]] std::chrono::milliseconds SendTimeout(sockets::NativeSocket s);
 
 }  // namespace zuvelo::testing
