@@ -12,15 +12,11 @@
 namespace zuvelo {
 namespace {
 
-constexpr std::uint16_t kTracePort = 514;
-
 class TraceChannel {
  public:
-  TraceChannel() {
+  TraceChannel() : port_(Port()) {
     if (sockets::OpenUdpSocket(socket_) != 0) return;
-    if (sockets::Connect(socket_.get(), sockets::LoopbackAddress(), kTracePort) != 0) {
-      socket_.reset();
-    }
+    if (sockets::Connect(socket_.get(), sockets::LoopbackAddress(), port_) != 0) socket_.reset();
   }
   // At exit: drop the socket first, then wait out a line being sent.
   ~TraceChannel() {
@@ -37,6 +33,7 @@ class TraceChannel {
     line[sizeof line - 1] = '\0';
     if (length < 0 || length > static_cast<int>(sizeof line) - 1) length = sizeof line - 1;
     if (length == 0) return;
+    FollowPort();
     // The zero byte travels with the text; listeners rely on it. Nobody waits for a reply.
     // A connected UDP socket reports an earlier "port unreachable" on the next send and drops
     // that datagram, so the first line after a listener appears would be lost: send it again.
@@ -48,7 +45,18 @@ class TraceChannel {
   }
 
  private:
+  static std::uint16_t Port() { return TracePortSeam::Get().value_or(kTracePort); }
+
+  // Only a test moves the port; the product's channel stays on the one it made. A failed
+  // reconnect keeps the old peer and is tried again with the next line.
+  void FollowPort() {
+    const std::uint16_t port = Port();
+    if (port == port_ || !socket_.valid()) return;
+    if (sockets::Connect(socket_.get(), sockets::LoopbackAddress(), port) == 0) port_ = port;
+  }
+
   std::mutex lock_;
+  std::uint16_t port_;
   sockets::Socket socket_;
 };
 

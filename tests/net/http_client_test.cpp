@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -351,18 +352,21 @@ TEST(Cancel, InterruptsADownloadWithinAWaitSlice) {
   EXPECT_TRUE(body.empty());
 }
 
-// The client's trace lines, seen by a real listener that takes this process's lines only.
+// The client's trace lines, seen by a real listener on a port of its own that takes this
+// process's lines only.
 class TraceLines : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(listener_.ok()) << "cannot bind 127.0.0.1:514";
+    ASSERT_TRUE(listener_.ok()) << "cannot bind a port of 127.0.0.1";
+    port_.emplace(listener_.port());
     const std::string marker = "net_tests trace receiver\r\n";
     ASSERT_TRUE(listener_.AcceptOnlySenderOf(marker + '\0', [&] { trace("%s", marker.c_str()); }));
   }
 
   std::vector<std::string> Lines() { return listener_.Drain(300ms); }
 
-  testing::UdpListener listener_{514};
+  testing::UdpListener listener_;
+  std::optional<ScopedTracePort> port_;
 };
 
 TEST_F(TraceLines, OnePerParsedHeader) {

@@ -32,6 +32,10 @@ UdpListener::~UdpListener() { delete impl_; }
 
 bool UdpListener::ok() const { return impl_->socket.valid(); }
 
+unsigned short UdpListener::port() const {
+  return ok() ? sockets::LocalPort(impl_->socket.get()) : 0;
+}
+
 std::optional<std::string> UdpListener::Receive(std::chrono::milliseconds wait,
                                                 unsigned short* from) {
   if (!ok()) return std::nullopt;
