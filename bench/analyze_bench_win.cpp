@@ -134,7 +134,7 @@ int Main(int argc, char** argv) {
   const ComApartment apartment;
   Bench bench;
   if (!apartment.ok() || !bench.Ready()) {
-    std::fprintf(stderr, "set-up failed (is UDP 127.0.0.1:514 free?)\n");
+    std::fprintf(stderr, "set-up failed (no UDP port of 127.0.0.1 for the trace?)\n");
     return 1;
   }
   const fs::path light = FreshLogFolder(work, "light");

@@ -1,5 +1,5 @@
 // One move-only owner for every kind of Win32 handle; the traits say what "none" is and how to
-// close.
+// close. Every Win32 handle the program owns is held through one of the aliases at the end.
 #pragma once
 
 #include <windows.h>
@@ -72,9 +72,41 @@ struct window_traits {
   static void close(pointer h) noexcept { ::DestroyWindow(h); }
 };
 
+// FindFirstFile also reports failure with INVALID_HANDLE_VALUE, and needs FindClose.
+struct find_handle_traits {
+  using pointer = HANDLE;
+  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(pointer h) noexcept { ::FindClose(h); }
+};
+
+struct menu_traits {
+  using pointer = HMENU;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { ::DestroyMenu(h); }
+};
+
+// A device context the program created (CreateCompatibleDC), not one it borrowed with GetDC.
+struct device_context_traits {
+  using pointer = HDC;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { ::DeleteDC(h); }
+};
+
+// Bitmaps, brushes, fonts: deleting one still selected into a context fails, so deselect first.
+template <typename Handle>
+struct gdi_object_traits {
+  using pointer = Handle;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { ::DeleteObject(h); }
+};
+
 using unique_kernel_handle = unique_handle<kernel_handle_traits>;
 using unique_file_handle = unique_handle<file_handle_traits>;
+using unique_find_handle = unique_handle<find_handle_traits>;
 using unique_module = unique_handle<module_traits>;
 using unique_window = unique_handle<window_traits>;
+using unique_menu = unique_handle<menu_traits>;
+using unique_device_context = unique_handle<device_context_traits>;
+using unique_bitmap = unique_handle<gdi_object_traits<HBITMAP>>;
 
 }  // namespace zuvelo

@@ -5,50 +5,23 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <string_view>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
+#include "base/socket.h"
 
 namespace zuvelo {
 namespace {
 
-#ifdef _WIN32
-using NativeSocket = SOCKET;
-constexpr NativeSocket kNoSocket = INVALID_SOCKET;
-void CloseSocket(NativeSocket s) { closesocket(s); }
-#else
-using NativeSocket = int;
-constexpr NativeSocket kNoSocket = -1;
-void CloseSocket(NativeSocket s) { close(s); }
-#endif
-
-constexpr unsigned short kTracePort = 514;
-
 class TraceChannel {
  public:
-  TraceChannel() {
-    socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (socket_ == kNoSocket) return;
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(kTracePort);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(socket_, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-      CloseSocket(socket_);
-      socket_ = kNoSocket;
-    }
+  TraceChannel() : port_(Port()) {
+    if (sockets::OpenUdpSocket(socket_) != 0) return;
+    if (sockets::Connect(socket_.get(), sockets::LoopbackAddress(), port_) != 0) socket_.reset();
   }
   // At exit: drop the socket first, then wait out a line being sent.
   ~TraceChannel() {
     std::lock_guard<std::mutex> hold(lock_);
-    if (socket_ != kNoSocket) CloseSocket(socket_);
-    socket_ = kNoSocket;
+    socket_.reset();
   }
   TraceChannel(const TraceChannel&) = delete;
   TraceChannel& operator=(const TraceChannel&) = delete;
@@ -60,16 +33,31 @@ class TraceChannel {
     line[sizeof line - 1] = '\0';
     if (length < 0 || length > static_cast<int>(sizeof line) - 1) length = sizeof line - 1;
     if (length == 0) return;
+    FollowPort();
     // The zero byte travels with the text; listeners rely on it. Nobody waits for a reply.
     // A connected UDP socket reports an earlier "port unreachable" on the next send and drops
     // that datagram, so the first line after a listener appears would be lost: send it again.
-    if (socket_ == kNoSocket) return;
-    if (::send(socket_, line, length + 1, 0) < 0) ::send(socket_, line, length + 1, 0);
+    if (!socket_.valid()) return;
+    const std::string_view datagram(line, static_cast<std::size_t>(length) + 1);
+    if (sockets::SendOnce(socket_.get(), datagram) != 0) {
+      sockets::SendOnce(socket_.get(), datagram);
+    }
   }
 
  private:
+  static std::uint16_t Port() { return TracePortSeam::Get().value_or(kTracePort); }
+
+  // Only a test moves the port; the product's channel stays on the one it made. A failed
+  // reconnect keeps the old peer and is tried again with the next line.
+  void FollowPort() {
+    const std::uint16_t port = Port();
+    if (port == port_ || !socket_.valid()) return;
+    if (sockets::Connect(socket_.get(), sockets::LoopbackAddress(), port) == 0) port_ = port;
+  }
+
   std::mutex lock_;
-  NativeSocket socket_ = kNoSocket;
+  std::uint16_t port_;
+  sockets::Socket socket_;
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Owned VARIANT: cleared on destruction, move-only, with makers for the types script values use.
+// Owned VARIANT: cleared on destruction, move-only, with makers for the types script values use;
+// and the owned SAFEARRAY that carries such values.
 #pragma once
 
 #include <oleauto.h>
@@ -6,6 +7,7 @@
 #include <string_view>
 
 #include "base/bstr_win.h"
+#include "base/handle_win.h"
 
 namespace zuvelo {
 
@@ -88,5 +90,13 @@ class unique_variant {
   V_DISPATCH(v.get()) = object;
   return v;
 }
+
+// Destroying the array clears the values it holds.
+struct safearray_traits {
+  using pointer = SAFEARRAY*;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer array) noexcept { ::SafeArrayDestroy(array); }
+};
+using unique_safearray = unique_handle<safearray_traits>;
 
 }  // namespace zuvelo

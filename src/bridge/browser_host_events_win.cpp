@@ -7,8 +7,6 @@
 #include <shellapi.h>
 
 #include <array>
-#include <mutex>
-#include <utility>
 
 #include "base/bstr_win.h"
 #include "base/code_page_win.h"
@@ -30,23 +28,8 @@ constexpr UINT kNavigationArgs = 6;
 constexpr UINT kAddressSlot = 5;
 constexpr UINT kFlagSlot = 0;
 
-std::mutex& OpenHookLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-OpenAddressHook& OpenHook() {
-  static OpenAddressHook hook;
-  return hook;
-}
-
 void OpenInUserBrowser(const std::string& address) {
-  OpenAddressHook hook;
-  {
-    std::lock_guard<std::mutex> hold(OpenHookLock());
-    hook = OpenHook();
-  }
-  if (hook) {
+  if (const OpenAddressHook hook = OpenAddressSeam::Get()) {
     hook(address);
     return;
   }
@@ -73,16 +56,6 @@ void SetFlag(VARIANT& flag) {
 }
 
 }  // namespace
-
-ScopedOpenAddressHook::ScopedOpenAddressHook(OpenAddressHook hook) {
-  std::lock_guard<std::mutex> hold(OpenHookLock());
-  previous_ = std::exchange(OpenHook(), std::move(hook));
-}
-
-ScopedOpenAddressHook::~ScopedOpenAddressHook() {
-  std::lock_guard<std::mutex> hold(OpenHookLock());
-  OpenHook() = std::move(previous_);
-}
 
 STDMETHODIMP BrowserHost::EventSink::QueryInterface(REFIID riid, void** ppv) {
   if (ppv == nullptr) return E_POINTER;

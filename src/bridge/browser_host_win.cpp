@@ -19,11 +19,6 @@
 namespace zuvelo {
 namespace {
 
-std::string& ControlName() {
-  static std::string name = kBrowserControl;
-  return name;
-}
-
 struct Pseudo {
   const char* text;
   HRESULT (STDMETHODCALLTYPE IWebBrowser::*step)();
@@ -56,25 +51,6 @@ void Disconnect(IUnknown* control, REFIID events, DWORD cookie) {
   if (SUCCEEDED(container->FindConnectionPoint(events, point.put()))) point->Unadvise(cookie);
 }
 
-// Destroying the array clears the text it holds.
-struct SafeArrayTraits {
-  using pointer = SAFEARRAY*;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer array) noexcept { ::SafeArrayDestroy(array); }
-};
-
-struct DeviceContextTraits {
-  using pointer = HDC;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer dc) noexcept { ::DeleteDC(dc); }
-};
-
-struct BitmapTraits {
-  using pointer = HBITMAP;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer bitmap) noexcept { ::DeleteObject(bitmap); }
-};
-
 // A 24-bit device-independent bitmap of the given size.
 HBITMAP MakeBitmap(HDC dc, LONG width, LONG height) {
   BITMAPINFO info{};
@@ -100,11 +76,6 @@ ATOM RegisterBrowserHostClass(HINSTANCE instance) {
   window_class.lpszClassName = kBrowserHostClass;
   return ::RegisterClassA(&window_class);
 }
-
-ScopedBrowserControl::ScopedBrowserControl(std::string control)
-    : previous_(std::exchange(ControlName(), std::move(control))) {}
-
-ScopedBrowserControl::~ScopedBrowserControl() { ControlName() = std::move(previous_); }
 
 BrowserHost::BrowserHost(HWND window) noexcept : window_(window) {}
 
@@ -156,8 +127,9 @@ std::span<const NamedCommandEntry<BrowserHost>> BrowserHost::Commands() {
 }
 
 LRESULT BrowserHost::OnCreate(const CREATESTRUCTA& create) {
+  const std::string control_name = BrowserControlSeam::Get().value_or(kBrowserControl);
   const HWND control = ::CreateWindowExA(
-      0, kAtlHostClass, ControlName().c_str(),
+      0, kAtlHostClass, control_name.c_str(),
       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, window_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBrowserControlId)), create.hInstance, nullptr);
   if (control == nullptr) return -1;
@@ -236,7 +208,7 @@ void BrowserHost::Navigate(const char* text) {
 void BrowserHost::WriteHtml(const std::wstring& html) {
   const com_ptr<IHTMLDocument2> document = CurrentDocument();
   if (!document) return;
-  const unique_handle<SafeArrayTraits> lines(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
+  const unique_safearray lines(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
   if (!lines) return;
   VARIANT* element = nullptr;
   if (FAILED(::SafeArrayAccessData(lines.get(), reinterpret_cast<void**>(&element)))) return;
@@ -253,8 +225,8 @@ void BrowserHost::OnEraseBackground(HDC dc) {
   if (!control) return;
   RECT client{};
   ::GetClientRect(window_, &client);
-  const unique_handle<DeviceContextTraits> memory(::CreateCompatibleDC(dc));
-  const unique_handle<BitmapTraits> bitmap(MakeBitmap(dc, client.right, client.bottom));
+  const unique_device_context memory(::CreateCompatibleDC(dc));
+  const unique_bitmap bitmap(MakeBitmap(dc, client.right, client.bottom));
   if (!memory || !bitmap) return;
   const HGDIOBJ previous = ::SelectObject(memory.get(), bitmap.get());
   ::OleDraw(control.get(), DVASPECT_CONTENT, memory.get(), &client);

@@ -8,7 +8,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "base/seam.h"
 
 namespace zuvelo {
 
@@ -27,30 +30,14 @@ ATOM RegisterBrowserHostClass(HINSTANCE instance);
 
 // Test seam: while it lives, new browser hosts embed the control named `control` (a program
 // identifier or a class identifier in braces) instead of the web-browser control.
-class ScopedBrowserControl {
- public:
-  explicit ScopedBrowserControl(std::string control);
-  ~ScopedBrowserControl();
-  ScopedBrowserControl(const ScopedBrowserControl&) = delete;
-  ScopedBrowserControl& operator=(const ScopedBrowserControl&) = delete;
-
- private:
-  std::string previous_;
-};
+using BrowserControlSeam = Seam<std::optional<std::string>, struct BrowserControlSeamTag>;
+using ScopedBrowserControl = BrowserControlSeam::Scope;
 
 // Pop-ups of the service's own site open in the user's web browser (ShellExecute). Test seam:
 // while a hook lives, the address goes to it instead.
 using OpenAddressHook = std::function<void(const std::string& address)>;
 
-class ScopedOpenAddressHook {
- public:
-  explicit ScopedOpenAddressHook(OpenAddressHook hook);
-  ~ScopedOpenAddressHook();
-  ScopedOpenAddressHook(const ScopedOpenAddressHook&) = delete;
-  ScopedOpenAddressHook& operator=(const ScopedOpenAddressHook&) = delete;
-
- private:
-  OpenAddressHook previous_;
-};
+using OpenAddressSeam = Seam<OpenAddressHook, struct OpenAddressSeamTag>;
+using ScopedOpenAddressHook = OpenAddressSeam::Scope;
 
 }  // namespace zuvelo

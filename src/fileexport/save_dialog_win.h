@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include "base/seam.h"
+
 namespace zuvelo {
 
 // GetSaveFileNameA, or the installed hook. True when a path was chosen (in lpstrFile).
@@ -15,16 +17,7 @@ bool ShowSaveDialog(OPENFILENAMEA& dialog);
 // Test seam: while a hook is installed no dialog is shown; the hook sees the request as the
 // platform would, writes a path and answers true, or answers false for a cancel. Hooks nest.
 using SaveDialogHook = std::function<bool(OPENFILENAMEA&)>;
-
-class ScopedSaveDialogHook {
- public:
-  explicit ScopedSaveDialogHook(SaveDialogHook hook);
-  ~ScopedSaveDialogHook();
-  ScopedSaveDialogHook(const ScopedSaveDialogHook&) = delete;
-  ScopedSaveDialogHook& operator=(const ScopedSaveDialogHook&) = delete;
-
- private:
-  SaveDialogHook previous_;
-};
+using SaveDialogSeam = Seam<SaveDialogHook, struct SaveDialogSeamTag>;
+using ScopedSaveDialogHook = SaveDialogSeam::Scope;
 
 }  // namespace zuvelo

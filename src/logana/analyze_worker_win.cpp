@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/handle_win.h"
 #include "base/trace.h"
 #include "logana/log_ana_thread_win.h"
 #include "logana/log_name.h"
@@ -36,13 +37,6 @@ constexpr const char* kNoLogFolder =
 constexpr DWORD kCacheStatusInterval = 50;  // milliseconds
 constexpr int kMaxDownloadFailures = 5;
 constexpr const char* kLogExtension = ".mjlog";
-
-struct FindTraits {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { ::FindClose(h); }
-};
-using unique_find_handle = unique_handle<FindTraits>;
 
 std::string Format(const char* format, ...) {
   char text[1024];

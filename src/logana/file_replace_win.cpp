@@ -2,25 +2,16 @@
 // the target in one step and returns only once it is on disk.
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
+#include "base/handle_win.h"
 #include "logana/file_replace.h"
 
 namespace zuvelo {
 namespace {
 
-struct FileHandleCloser {
-  void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
-using FileHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, FileHandleCloser>;
-
 bool FlushToDisk(const std::filesystem::path& path) {
-  HANDLE raw = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (raw == INVALID_HANDLE_VALUE) return false;
-  const FileHandle file(raw);
-  return ::FlushFileBuffers(file.get()) != 0;
+  const unique_file_handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && ::FlushFileBuffers(file.get()) != 0;
 }
 
 }  // namespace

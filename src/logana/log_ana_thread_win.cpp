@@ -4,32 +4,11 @@
 
 #include <mmsystem.h>
 
-#include <mutex>
 #include <utility>
 
 #include "base/trace.h"
 
 namespace zuvelo {
-namespace {
-
-std::mutex& HooksLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-AnalyzeWorkerHooks& InstalledHooks() {
-  static AnalyzeWorkerHooks hooks;
-  return hooks;
-}
-
-// A copy, so that the worker runs it unlocked.
-AnalyzeWorkerHooks CurrentHooks() {
-  std::lock_guard<std::mutex> hold(HooksLock());
-  return InstalledHooks();
-}
-
-}  // namespace
-
 LogAnaThread::LogAnaThread(HWND host, AnalyzerParts parts)
     : hWakeEvent(std::move(parts.wake_event)),
       logInfo(std::move(parts.log_info)),
@@ -97,7 +76,7 @@ HRESULT LogAnaThread::StartRun() {
   ::SendMessageA(main, WM__MAINTHREAD_ATTACH, 0, ToLParam(this));
   bRunning = true;
   bStop = false;
-  HANDLE thread = CurrentHooks().fail_thread_start
+  HANDLE thread = AnalyzeWorkerSeam::Get().fail_thread_start
                       ? nullptr
                       : ::CreateThread(nullptr, 0, &ThreadEntry, this, 0, nullptr);
   if (thread == nullptr) {
@@ -127,7 +106,7 @@ DWORD WINAPI LogAnaThread::ThreadEntry(void* analyzer) {
 }
 
 void LogAnaThread::RunStepHook() {
-  if (const AnalyzeWorkerHooks hooks = CurrentHooks(); hooks.step) hooks.step();
+  if (const AnalyzeWorkerHooks hooks = AnalyzeWorkerSeam::Get(); hooks.step) hooks.step();
 }
 
 // The frame of a run: a test's stand-in work (if any) first, then the four phases, and the final
@@ -140,7 +119,8 @@ void LogAnaThread::RunPhases() {
   nRunTime = 0;  // the profile is of this run alone
   const DWORD start = ::timeGetTime();
   status_.Forget();
-  if (const AnalyzeWorkerHooks hooks = CurrentHooks(); hooks.work) hrStep = hooks.work(*this);
+  if (const AnalyzeWorkerHooks hooks = AnalyzeWorkerSeam::Get(); hooks.work)
+    hrStep = hooks.work(*this);
   if (hrStep != S_OK) return;  // a failed step ends the run without its final step
 
   if (bHasOnEnumCache && cache) EnumCachePhase();
@@ -156,16 +136,6 @@ void LogAnaThread::RunPhases() {
     ::PostMessageA(MainWindow(), WM__MAINTHREAD_CALL, 0, ToLParam(this));
   }
   nTotalTime = static_cast<std::int32_t>(::timeGetTime() - start);
-}
-
-ScopedAnalyzeWorkerHooks::ScopedAnalyzeWorkerHooks(AnalyzeWorkerHooks hooks) {
-  std::lock_guard<std::mutex> hold(HooksLock());
-  InstalledHooks() = std::move(hooks);
-}
-
-ScopedAnalyzeWorkerHooks::~ScopedAnalyzeWorkerHooks() {
-  std::lock_guard<std::mutex> hold(HooksLock());
-  InstalledHooks() = AnalyzeWorkerHooks{};
 }
 
 }  // namespace zuvelo

@@ -18,6 +18,7 @@
 
 #include "base/com_ptr_win.h"
 #include "base/handle_win.h"
+#include "base/seam.h"
 #include "bridge/automation/script_object.h"
 #include "logana/analyze_options_win.h"
 #include "logana/analyzer_callbacks_win.h"
@@ -141,7 +142,7 @@ class LogAnaThread : public AttachableObject {
   bool attached_ = false;
 };
 
-// Test seams, installed for as long as the object lives (not nested): `work` runs on the worker
+// Test seams, installed for as long as the scope lives: `work` runs on the worker
 // before the phases, its result becoming the run's hrStep, so a test can hold a run or end it
 // as a failed step would; `fail_thread_start` makes the thread start fail; `step` runs on the
 // main thread at the start of every step, which fails with what it throws.
@@ -151,12 +152,7 @@ struct AnalyzeWorkerHooks {
   std::function<void()> step = nullptr;
 };
 
-class ScopedAnalyzeWorkerHooks {
- public:
-  explicit ScopedAnalyzeWorkerHooks(AnalyzeWorkerHooks hooks);
-  ~ScopedAnalyzeWorkerHooks();
-  ScopedAnalyzeWorkerHooks(const ScopedAnalyzeWorkerHooks&) = delete;
-  ScopedAnalyzeWorkerHooks& operator=(const ScopedAnalyzeWorkerHooks&) = delete;
-};
+using AnalyzeWorkerSeam = Seam<AnalyzeWorkerHooks, struct AnalyzeWorkerSeamTag>;
+using ScopedAnalyzeWorkerHooks = AnalyzeWorkerSeam::Scope;
 
 }  // namespace zuvelo

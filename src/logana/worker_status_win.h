@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include <deque>
+#include <optional>
 #include <string>
+
+#include "base/seam.h"
 
 namespace zuvelo {
 
@@ -23,14 +26,9 @@ class WorkerStatus {
   std::deque<std::string> texts_;  // a deque never moves what it holds
 };
 
-// Test seam: while it lives, statuses wait up to `timeout_ms` for the main window, so that a
-// test whose main thread is slow to look at its queue still sees every text. Not nested.
-class ScopedWorkerStatusTimeout {
- public:
-  explicit ScopedWorkerStatusTimeout(UINT timeout_ms);
-  ~ScopedWorkerStatusTimeout();
-  ScopedWorkerStatusTimeout(const ScopedWorkerStatusTimeout&) = delete;
-  ScopedWorkerStatusTimeout& operator=(const ScopedWorkerStatusTimeout&) = delete;
-};
+// Test seam: while it lives, statuses wait up to its time-out (ms) for the main window, so that a
+// test whose main thread is slow to look at its queue still sees every text.
+using WorkerStatusTimeoutSeam = Seam<std::optional<UINT>, struct WorkerStatusTimeoutSeamTag>;
+using ScopedWorkerStatusTimeout = WorkerStatusTimeoutSeam::Scope;
 
 }  // namespace zuvelo

@@ -137,7 +137,7 @@ HttpResult CHttpClient::Request(const std::string& url, std::string& location) {
   if (!target) return kHttpInvalidUrl;
   if (Cancelled()) return kHttpCancelled;
   if (HttpResult result = Connect(target->host, target->port)) return result;
-  net::SendOnce(sock_.get(), RequestText(target->path, target->host));
+  sockets::SendOnce(sock_.get(), RequestText(target->path, target->host));
   std::string header;
   if (HttpResult result = ReadHeader(header)) return result;
   ParseHeader(header, location);
@@ -145,18 +145,18 @@ HttpResult CHttpClient::Request(const std::string& url, std::string& location) {
 }
 
 HttpResult CHttpClient::Connect(const std::string& host, std::uint16_t port) {
-  if (net::SocketError error = net::OpenTcpSocket(sock_)) return error;
-  net::SetTimeouts(sock_.get(), timeout_);
+  if (sockets::SocketError error = sockets::OpenTcpSocket(sock_)) return error;
+  sockets::SetTimeouts(sock_.get(), timeout_);
   std::uint32_t address = 0;
   const bool by_name = std::isalpha(static_cast<unsigned char>(host.c_str()[0]));
-  const net::SocketError lookup =
-      by_name ? net::ResolveHostName(host, address) : net::ResolveNumericHost(host, address);
+  const sockets::SocketError lookup = by_name ? sockets::ResolveHostName(host, address)
+                                              : sockets::ResolveNumericHost(host, address);
   if (lookup != 0) return lookup;
-  net::SocketError error = net::StartConnect(sock_.get(), address, port);
-  if (error == net::wsa::kWouldBlock) {
+  sockets::SocketError error = sockets::StartConnect(sock_.get(), address, port);
+  if (error == sockets::wsa::kWouldBlock) {
     // No time-out of its own: the deadline and the cancel check bound it.
-    if (HttpResult waited = Await(net::Await::kWrite, deadline_at_)) return waited;
-    error = net::FinishConnect(sock_.get());
+    if (HttpResult waited = Await(sockets::Await::kWrite, deadline_at_)) return waited;
+    error = sockets::FinishConnect(sock_.get());
   }
   if (error != 0) {
     trace("connect error=%d\r\n", static_cast<int>(error));
@@ -165,15 +165,16 @@ HttpResult CHttpClient::Connect(const std::string& host, std::uint16_t port) {
   return kHttpOk;
 }
 
-HttpResult CHttpClient::Await(net::Await what, Clock::time_point give_up) {
+HttpResult CHttpClient::Await(sockets::Await what, Clock::time_point give_up) {
   for (;;) {
     if (Cancelled()) return kHttpCancelled;
     const Clock::time_point now = Clock::now();
     if (now >= deadline_at_) return kHttpDeadlinePassed;
-    if (now >= give_up) return net::wsa::kTimedOut;
+    if (now >= give_up) return sockets::wsa::kTimedOut;
     const auto left =
         std::chrono::ceil<std::chrono::milliseconds>(std::min(deadline_at_, give_up) - now);
-    const net::Readiness ready = net::WaitReady(sock_.get(), what, std::min(left, kHttpWaitSlice));
+    const sockets::Readiness ready =
+        sockets::WaitReady(sock_.get(), what, std::min(left, kHttpWaitSlice));
     if (ready.error != 0) return ready.error;
     if (ready.ready) return kHttpOk;
   }
@@ -181,8 +182,8 @@ HttpResult CHttpClient::Await(net::Await what, Clock::time_point give_up) {
 
 HttpResult CHttpClient::Receive(void* into, int size, int& count) {
   count = 0;
-  if (HttpResult waited = Await(net::Await::kRead, Clock::now() + timeout_)) return waited;
-  const net::Received got = net::Receive(sock_.get(), into, size);
+  if (HttpResult waited = Await(sockets::Await::kRead, Clock::now() + timeout_)) return waited;
+  const sockets::Received got = sockets::Receive(sock_.get(), into, size);
   count = got.count;
   return got.error;
 }

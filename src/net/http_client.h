@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
-#include "net/socket.h"
+#include "base/socket.h"
 
 namespace zuvelo {
 
 // 0 on success. Anything else is a failure: one of the values below or a Winsock error number
-// (net::wsa; a receive time-out is net::wsa::kTimedOut, 10060) from name lookup, connect or
+// (sockets::wsa; a receive time-out is sockets::wsa::kTimedOut, 10060) from name lookup, connect or
 // receive.
 using HttpResult = std::uint32_t;
 inline constexpr HttpResult kHttpOk = 0;
@@ -72,7 +72,7 @@ class CHttpClient {
   // absent). The latest connection stays open until the next Request or destruction.
   [[nodiscard]] std::uint32_t dwHttpStatus() const { return dwHttpStatus_; }
   [[nodiscard]] std::uint32_t dwContentLength() const { return dwContentLength_; }
-  [[nodiscard]] net::NativeSocket sock() const { return sock_.get(); }
+  [[nodiscard]] sockets::NativeSocket sock() const { return sock_.get(); }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -84,14 +84,14 @@ class CHttpClient {
   // One receive that waits at most the time-out; `count` 0 without a failure: the peer closed.
   HttpResult Receive(void* into, int size, int& count);
   // Waits in slices until the socket is ready; `give_up` ends this wait alone (a time-out).
-  HttpResult Await(net::Await what, Clock::time_point give_up);
+  HttpResult Await(sockets::Await what, Clock::time_point give_up);
   [[nodiscard]] bool Cancelled() const { return cancelled_ && cancelled_(); }
 
   const std::chrono::milliseconds timeout_;
   const std::chrono::milliseconds deadline_;
   const HttpCancelCheck cancelled_;
   Clock::time_point deadline_at_;
-  net::Socket sock_;
+  sockets::Socket sock_;
   std::uint32_t dwHttpStatus_ = 0;
   std::uint32_t dwContentLength_ = 0;
 };

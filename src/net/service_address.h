@@ -1,8 +1,11 @@
 // The service's web server: its one home address and every address of the service made from it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/seam.h"
 
 namespace zuvelo {
 
@@ -19,18 +22,8 @@ inline constexpr std::string_view kHomeAddress = "http://www.zuvelo.example/";
 [[nodiscard]] std::string LogDownloadAddress(std::string_view log_name);
 
 // Test seam: while it lives, HomeAddress() and every address above use `home` (such as
-// "http://127.0.0.1:8080/") instead of kHomeAddress. Make it before the code under test starts
-// and let it end after that code is done: the switch is not synchronised with readers.
-class ScopedHomeAddress {
- public:
-  explicit ScopedHomeAddress(std::string home);
-  ~ScopedHomeAddress();
-  ScopedHomeAddress(const ScopedHomeAddress&) = delete;
-  ScopedHomeAddress& operator=(const ScopedHomeAddress&) = delete;
-
- private:
-  const std::string home_;
-  const std::string* previous_;
-};
+// "http://127.0.0.1:8080/") instead of kHomeAddress.
+using HomeAddressSeam = Seam<std::optional<std::string>, struct HomeAddressSeamTag>;
+using ScopedHomeAddress = HomeAddressSeam::Scope;
 
 }  // namespace zuvelo

@@ -48,12 +48,6 @@ int WindowWidth(HWND window) {
   return rect.right - rect.left;
 }
 
-struct MenuTraits {
-  using pointer = HMENU;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer menu) noexcept { ::DestroyMenu(menu); }
-};
-
 }  // namespace
 
 bool RegisterWindowClasses(HINSTANCE instance) {
@@ -224,7 +218,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
 void MainWindow::OnDropDown(const NMTOOLBARA& button) {
   const bool home = button.iItem == kHomeCommand;
   if (!home && button.iItem != kGameCommand) return;
-  const unique_handle<MenuTraits> menu(::CreatePopupMenu());
+  const unique_menu menu(::CreatePopupMenu());
   if (!menu) return;
   ::AppendMenuA(menu.get(), MF_STRING, kUseAsHomeItem, kUseAsHome);
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/com_ptr_win.h"
+#include "base/handle_win.h"
 #include "base/trace.h"
 #include "bridge/atl_host_win.h"
 
@@ -96,9 +97,9 @@ bool ReplacedRightClick(const MSG& message) {
   for (std::string_view flash : kFlashClasses) {
     if (name != flash) continue;
     if (message.message == WM_RBUTTONDOWN) {
-      if (HANDLE thread = ::CreateThread(nullptr, 0, &ClickAtTopLeft, message.hwnd, 0, nullptr)) {
-        ::CloseHandle(thread);
-      }
+      // The thread runs on without its handle.
+      const unique_kernel_handle thread(
+          ::CreateThread(nullptr, 0, &ClickAtTopLeft, message.hwnd, 0, nullptr));
     }
     return true;
   }

@@ -2,7 +2,6 @@
 #include "shell/tray_icon_win.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "base/code_page_win.h"
 
@@ -12,14 +11,8 @@ namespace {
 constexpr UINT kTrayId = 0;
 constexpr UINT kBalloonTimeoutMs = 10000;
 
-// The UI thread is the only caller.
-TrayHook& Hook() {
-  static TrayHook hook;
-  return hook;
-}
-
 BOOL Notify(DWORD message, NOTIFYICONDATAA& data) {
-  if (const TrayHook& hook = Hook()) return hook(message, data);
+  if (const TrayHook hook = TraySeam::Get()) return hook(message, data);
   return ::Shell_NotifyIconA(message, &data);
 }
 
@@ -66,9 +59,5 @@ void TrayIcon::Remove() {
   Notify(NIM_DELETE, data);
   owner_ = nullptr;
 }
-
-ScopedTrayHook::ScopedTrayHook(TrayHook hook) : previous_(std::exchange(Hook(), std::move(hook))) {}
-
-ScopedTrayHook::~ScopedTrayHook() { Hook() = std::move(previous_); }
 
 }  // namespace zuvelo

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string_view>
 
+#include "base/seam.h"
+
 namespace zuvelo {
 
 inline constexpr UINT WM__TRAYICON = 0x8301;
@@ -33,16 +35,7 @@ class TrayIcon {
 // Test seam: while a hook is installed, Shell_NotifyIconA is not called; the hook gets each
 // request instead and answers for it.
 using TrayHook = std::function<BOOL(DWORD message, const NOTIFYICONDATAA& data)>;
-
-class ScopedTrayHook {
- public:
-  explicit ScopedTrayHook(TrayHook hook);
-  ~ScopedTrayHook();
-  ScopedTrayHook(const ScopedTrayHook&) = delete;
-  ScopedTrayHook& operator=(const ScopedTrayHook&) = delete;
-
- private:
-  TrayHook previous_;
-};
+using TraySeam = Seam<TrayHook, struct TraySeamTag>;
+using ScopedTrayHook = TraySeam::Scope;
 
 }  // namespace zuvelo

@@ -8,15 +8,12 @@
 namespace zuvelo {
 
 SocketsLayer::SocketsLayer() {
-  WSADATA data{};
-  ok_ = ::WSAStartup(0x101, &data) == 0;
-  if (!ok_) ShowMessageBox(nullptr, "WSAStartup(0x101) failed", "use_wsock32", MB_ICONERROR);
+  if (!ok()) ShowMessageBox(nullptr, "WSAStartup(0x101) failed", "use_wsock32", MB_ICONERROR);
 }
 
+// The clean-up itself is the start-up owner's, after this.
 SocketsLayer::~SocketsLayer() {
-  if (!ok_) return;
-  ::WSACancelBlockingCall();
-  ::WSACleanup();
+  if (ok()) ::WSACancelBlockingCall();
 }
 
 }  // namespace zuvelo

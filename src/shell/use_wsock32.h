@@ -2,6 +2,8 @@
 // before the entry runs, shut down at exit. Everything that sends (trace, downloads) relies on it.
 #pragma once
 
+#include "base/socket.h"
+
 namespace zuvelo {
 
 class SocketsLayer {
@@ -14,10 +16,10 @@ class SocketsLayer {
   SocketsLayer(const SocketsLayer&) = delete;
   SocketsLayer& operator=(const SocketsLayer&) = delete;
 
-  [[nodiscard]] bool ok() const { return ok_; }
+  [[nodiscard]] bool ok() const { return startup_.ok(); }
 
  private:
-  bool ok_ = false;
+  sockets::SocketsStartup startup_{0x101};
 };
 
 }  // namespace zuvelo

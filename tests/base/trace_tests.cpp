@@ -1,9 +1,11 @@
-// The trace channel seen from a real UDP listener on 127.0.0.1:514.
+// The trace channel seen from real UDP listeners on 127.0.0.1: one of the test's own, and the
+// product's port 514.
 #include "base/trace.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -12,28 +14,33 @@
 namespace zuvelo {
 namespace {
 
+using namespace std::chrono_literals;
 using testing::UdpListener;
 
 class TraceTest : public ::testing::Test {
  protected:
-  // One listener for the suite; it also starts the sockets layer before the first line.
-  static void SetUpTestSuite() { Listen(); }
-  // Other programs may trace meanwhile: a marker line tells this process's port, the only one kept.
-  static void Listen() {
+  // One listener for the suite, on a port of its own; it also starts the sockets layer before
+  // the first line.
+  static void SetUpTestSuite() { Listen(0); }
+  static void TearDownTestSuite() {
+    port_.reset();
     listener_.reset();
-    listener_ = std::make_unique<UdpListener>(514);
-    const char* marker = "trace test of this process\r\n";
-    listener_->AcceptOnlySenderOf(std::string(marker) + '\0', [&] { trace("%s", marker); });
+  }
+  static void Listen(unsigned short port) {
+    port_.reset();
+    listener_ = std::make_unique<UdpListener>(port);
+    if (listener_->ok()) port_.emplace(listener_->port());
   }
   void SetUp() override {
-    ASSERT_TRUE(listener_->ok()) << "cannot bind 127.0.0.1:514";
-    listener_->Drain(std::chrono::milliseconds(50));
+    ASSERT_TRUE(listener_->ok()) << "cannot bind a port of 127.0.0.1";
+    listener_->Drain(50ms);
   }
   static std::string Next() {
     auto line = listener_->Receive();
     return line ? *line : "(nothing)";
   }
   static inline std::unique_ptr<UdpListener> listener_;
+  static inline std::optional<ScopedTracePort> port_;
 };
 
 // Longer lines are cut to 1023 bytes; an empty text or a null format sends nothing.
@@ -52,15 +59,32 @@ TEST_F(TraceTest, EachLineIsOneDatagramOfAtMost1023BytesAndItsZeroByte) {
 
 // A connected socket reports an earlier "port unreachable" on the next send.
 TEST_F(TraceTest, FirstLineAfterAListenerAppearsIsNotLost) {
-  UdpListener keeps_sockets_started(0);
+  UdpListener keeps_sockets_started;
+  const unsigned short port = listener_->port();
   listener_.reset();
   trace("nobody listens\r\n");
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  listener_ = std::make_unique<UdpListener>(514);
+  std::this_thread::sleep_for(100ms);
+  listener_ = std::make_unique<UdpListener>(port);
   ASSERT_TRUE(listener_->ok());
   trace("someone listens\r\n");
   EXPECT_EQ(Next(), std::string("someone listens\r\n") + '\0');
-  Listen();
+}
+
+// The only test on the machine-wide port (ctest lock "trace_port"): without the seam the
+// product traces to 514, and a seam installed later still takes the lines away from it.
+TEST_F(TraceTest, WithoutTheSeamLinesGoToPort514) {
+  UdpListener product(514);
+  ASSERT_TRUE(product.ok()) << "cannot bind 127.0.0.1:514";
+  port_.reset();
+  // Other programs trace to 514 as well: only this process's lines are kept.
+  const std::string marker = "trace test of this process\r\n";
+  ASSERT_TRUE(product.AcceptOnlySenderOf(marker + '\0', [&] { trace("%s", marker.c_str()); }));
+  trace("to the product's port\r\n");
+  EXPECT_EQ(product.Receive(), std::string("to the product's port\r\n") + '\0');
+  Listen(0);
+  trace("to the test's port\r\n");
+  EXPECT_EQ(Next(), std::string("to the test's port\r\n") + '\0');
+  EXPECT_EQ(product.Receive(200ms), std::nullopt);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/socket.h"
 #include "base/trace.h"
 #include "net/platform_version.h"
 #include "net/service_address.h"
@@ -33,13 +34,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // Winsock must be up before the first trace line: the trace channel makes its socket once.
-#ifdef _WIN32
-struct SocketsSession {
-  SocketsSession() { WSAStartup(MAKEWORD(2, 2), &data); }
-  ~SocketsSession() { WSACleanup(); }
-  WSADATA data{};
-} sockets_session;
-#endif
+const sockets::SocketsStartup sockets_session;
 
 // The port ctest's fixture wrote into the test's working folder.
 int TestServerPort() {
@@ -64,7 +59,7 @@ std::string Pattern(std::size_t size) {
 }
 
 // A socket's time-out (SO_RCVTIMEO or SO_SNDTIMEO), read back from the system.
-std::chrono::milliseconds Timeout(net::NativeSocket s, int option) {
+std::chrono::milliseconds Timeout(sockets::NativeSocket s, int option) {
   TimeoutValue value{};
   AddressLength size = sizeof value;
   if (getsockopt(s, SOL_SOCKET, option, reinterpret_cast<char*>(&value), &size) != 0) return {};
@@ -195,7 +190,7 @@ TEST(HttpClient, AddressesWithoutTheSchemeSeparatorFailBeforeAnySocketIsMade) {
     CHttpClient client;
     std::vector<std::uint8_t> body;
     EXPECT_EQ(client.Download(url, body), kHttpInvalidUrl) << url;
-    EXPECT_EQ(client.sock(), net::kNoSocket) << url;
+    EXPECT_EQ(client.sock(), sockets::kNoSocket) << url;
   }
 }
 
@@ -204,8 +199,8 @@ TEST(HttpClient, LookupFailuresGiveTheResolversError) {
   for (const std::string& url :
        {std::string("http://no-such-host.invalid/echo"), ServerUrl("/echo", "127.0.0.2")}) {
     const Fetched got = Fetch(url);
-    EXPECT_GE(got.result, net::wsa::kHostNotFound) << url;
-    EXPECT_LE(got.result, net::wsa::kNoData) << url;
+    EXPECT_GE(got.result, sockets::wsa::kHostNotFound) << url;
+    EXPECT_LE(got.result, sockets::wsa::kNoData) << url;
   }
 }
 
@@ -221,7 +216,7 @@ TEST(HttpClient, RequestLeavesTheLocationAndTheBodyUnread) {
   std::string rest;
   char piece[64];
   while (rest.size() < 10) {
-    const net::Received got = net::Receive(client.sock(), piece, sizeof piece);
+    const sockets::Received got = sockets::Receive(client.sock(), piece, sizeof piece);
     ASSERT_GT(got.count, 0) << got.error;
     rest.append(piece, static_cast<std::size_t>(got.count));
   }
@@ -289,8 +284,8 @@ TEST(Deadline, EndsADownloadThatTricklesStallsOrIsCancelled) {
     std::chrono::milliseconds ends_after;
     bool some_body;
   } cases[] = {
-      {"/slow?delay=2000&stage=header", 300ms, 60s, 60s, net::wsa::kTimedOut, 300ms, false},
-      {"/slow?delay=2000&stage=body", 300ms, 60s, 60s, net::wsa::kTimedOut, 300ms, false},
+      {"/slow?delay=2000&stage=header", 300ms, 60s, 60s, sockets::wsa::kTimedOut, 300ms, false},
+      {"/slow?delay=2000&stage=body", 300ms, 60s, 60s, sockets::wsa::kTimedOut, 300ms, false},
       {"/trickle?every=100", 1000ms, 1500ms, 60s, kHttpDeadlinePassed, 1500ms, true},
       {"/slow?delay=3000&stage=header", 5000ms, 800ms, 60s, kHttpDeadlinePassed, 800ms, false},
       {"/redirect/1?final=/trickle", 1000ms, 1000ms, 60s, kHttpDeadlinePassed, 1000ms, true},
@@ -314,8 +309,9 @@ TEST(Deadline, EndsADownloadThatTricklesStallsOrIsCancelled) {
 // The client's trace lines, seen by a real listener that takes this process's lines only: one
 // per parsed header, and a failed connect's error.
 TEST(TraceLines, OnePerParsedHeaderAndTheErrorOfAFailedConnect) {
-  testing::UdpListener listener(514);
-  ASSERT_TRUE(listener.ok()) << "cannot bind 127.0.0.1:514";
+  testing::UdpListener listener;
+  ASSERT_TRUE(listener.ok()) << "cannot bind a port of 127.0.0.1";
+  const ScopedTracePort port(listener.port());
   const std::string marker = "net_tests trace receiver\r\n", z(1, '\0');
   ASSERT_TRUE(listener.AcceptOnlySenderOf(marker + z, [&] { trace("%s", marker.c_str()); }));
 
@@ -326,7 +322,7 @@ TEST(TraceLines, OnePerParsedHeaderAndTheErrorOfAFailedConnect) {
                                     ServerUrl("/body/arrived") + "\r\n" + z,
                                 "DOWNLOAD dwHttpStatus=200 dwContentLength=7 Location=\r\n" + z}));
 
-  EXPECT_EQ(Fetch("http://127.0.0.1:1/").result, net::wsa::kConnectionRefused);  // nobody there
+  EXPECT_EQ(Fetch("http://127.0.0.1:1/").result, sockets::wsa::kConnectionRefused);  // nobody there
   EXPECT_EQ(listener.Drain(300ms), std::vector<std::string>{"connect error=10061\r\n" + z});
 }
 

@@ -10,7 +10,9 @@
 
 namespace zuvelo::testing {
 
-TraceListener::TraceListener(int wait_ms) : udp_(514, std::chrono::milliseconds(wait_ms)) {}
+TraceListener::TraceListener() {
+  if (udp_.ok()) port_.emplace(udp_.port());
+}
 
 bool TraceListener::KeepOnlyThisProcess() {
   char marker[64];
@@ -30,7 +32,7 @@ std::vector<std::string> TraceListener::Take(int quiet_ms) {
 }
 
 TraceListener& ProcessTraceListener() {
-  static TraceListener receiver(120000);
+  static TraceListener receiver;
   [[maybe_unused]] static const bool own = receiver.KeepOnlyThisProcess();
   return receiver;
 }

@@ -1,22 +1,24 @@
-// A real receiver for the diagnostic trace on UDP 127.0.0.1:514 (ctest lock "trace_port").
+// A real receiver for this process's diagnostic trace, on a UDP port of 127.0.0.1 of its own:
+// while it lives the trace goes there instead of the machine-wide port.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/trace.h"
 #include "support/udp_listener.h"
 
 namespace zuvelo::testing {
 
 class TraceListener {
  public:
-  // Binding is retried for up to `wait_ms` while another test program holds the port.
-  explicit TraceListener(int wait_ms = 0);
+  TraceListener();
 
   [[nodiscard]] bool ok() const { return udp_.ok(); }
 
   // Sends a marker line through the process's own trace channel and from then on keeps only
-  // datagrams from the same sender: other programs on the machine trace to the same port.
+  // datagrams from the same sender; false when the process's own lines do not arrive.
   bool KeepOnlyThisProcess();
   [[nodiscard]] bool keeps_only_this_process() const { return own_; }
 
@@ -28,6 +30,7 @@ class TraceListener {
 
  private:
   UdpListener udp_;
+  std::optional<ScopedTracePort> port_;  // only once the port is bound
   int malformed_ = 0;
   bool own_ = false;
 };

@@ -11,17 +11,19 @@ namespace zuvelo::testing {
 
 class UdpListener {
  public:
-  // Binds 127.0.0.1:port; ok() tells whether it worked. Starts the sockets layer on Windows.
-  // Another test program may hold the port a while (under Wine even after it exited): binding
-  // is retried for up to `bind_wait`. The port is never shared: a second socket on it would
-  // take some of the datagrams.
-  explicit UdpListener(unsigned short port = 514,
+  // Binds 127.0.0.1:port, port 0 for one the system chooses; ok() tells whether it worked.
+  // Starts the sockets layer on Windows. Another test program may hold a fixed port a while
+  // (under Wine even after it exited): binding is retried for up to `bind_wait`. The port is
+  // never shared: a second socket on it would take some of the datagrams.
+  explicit UdpListener(unsigned short port = 0,
                        std::chrono::milliseconds bind_wait = std::chrono::seconds(30));
   ~UdpListener();
   UdpListener(const UdpListener&) = delete;
   UdpListener& operator=(const UdpListener&) = delete;
 
   [[nodiscard]] bool ok() const;
+  // The port bound, 0 when none is.
+  [[nodiscard]] unsigned short port() const;
   // One datagram exactly as received (zero byte included), or nothing within the wait;
   // `from`, when given, gets the sender's port.
   std::optional<std::string> Receive(

@@ -2,31 +2,15 @@
 #include "shell/services/message_box_win.h"
 
 #include <cstdlib>
-#include <mutex>
-#include <utility>
 
 #include "shell/services/program_end.h"
 
 namespace zuvelo {
 namespace {
 
-std::mutex& HookLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-MessageBoxHook& Hook() {
-  static MessageBoxHook hook;
-  return hook;
-}
-
 // The hook is copied out so that it runs unlocked: a hook may itself be slow or re-entrant.
 std::optional<int> ToHook(const MessageBoxCall& call) {
-  MessageBoxHook hook;
-  {
-    std::lock_guard<std::mutex> hold(HookLock());
-    hook = Hook();
-  }
+  const MessageBoxHook hook = MessageBoxSeam::Get();
   if (!hook) return std::nullopt;
   return hook(call);
 }
@@ -67,16 +51,6 @@ void FatalMessageBox(HWND owner, const char* text, const char* caption) {
   // must not be lost (the cache) is saved by the program-end actions, which lock what they use.
   RunProgramEndActions();
   ::ExitProcess(EXIT_FAILURE);
-}
-
-ScopedMessageBoxHook::ScopedMessageBoxHook(MessageBoxHook hook) {
-  std::lock_guard<std::mutex> hold(HookLock());
-  previous_ = std::exchange(Hook(), std::move(hook));
-}
-
-ScopedMessageBoxHook::~ScopedMessageBoxHook() {
-  std::lock_guard<std::mutex> hold(HookLock());
-  Hook() = std::move(previous_);
 }
 
 }  // namespace zuvelo

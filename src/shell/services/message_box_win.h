@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "base/seam.h"
+
 namespace zuvelo {
 
 // A box as it was asked for. Narrow boxes keep their bytes (ANSI, Shift-JIS for Japanese);
@@ -33,16 +35,7 @@ void FatalMessageBox(HWND owner, const char* text, const char* caption = nullptr
 // Test seam: while a hook is installed, no box is shown; the hook gets each box and answers
 // with a button. Hooks nest; boxes may come from any thread.
 using MessageBoxHook = std::function<int(const MessageBoxCall&)>;
-
-class ScopedMessageBoxHook {
- public:
-  explicit ScopedMessageBoxHook(MessageBoxHook hook);
-  ~ScopedMessageBoxHook();
-  ScopedMessageBoxHook(const ScopedMessageBoxHook&) = delete;
-  ScopedMessageBoxHook& operator=(const ScopedMessageBoxHook&) = delete;
-
- private:
-  MessageBoxHook previous_;
-};
+using MessageBoxSeam = Seam<MessageBoxHook, struct MessageBoxSeamTag>;
+using ScopedMessageBoxHook = MessageBoxSeam::Scope;
 
 }  // namespace zuvelo

@@ -13,9 +13,9 @@
 #include <cstring>
 #include <utility>
 
-#include "net/socket.h"
+#include "base/socket.h"
 
-namespace zuvelo::net {
+namespace zuvelo::sockets {
 namespace {
 
 SocketError FromErrno(int code) {
@@ -81,6 +81,14 @@ struct HostEntry {
   }
 };
 
+sockaddr_in Ipv4(std::uint32_t address, std::uint16_t port) {
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(port);
+  at.sin_addr.s_addr = address;
+  return at;
+}
+
 void SetBlocking(NativeSocket s, bool blocking) {
   const int flags = ::fcntl(s, F_GETFL, 0);
   if (flags >= 0) ::fcntl(s, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK);
@@ -90,8 +98,16 @@ void SetBlocking(NativeSocket s, bool blocking) {
 
 void CloseNativeSocket(NativeSocket s) noexcept { ::close(s); }
 
+SocketsStartup::SocketsStartup(std::uint16_t) noexcept : ok_(true) {}
+SocketsStartup::~SocketsStartup() = default;
+
 SocketError OpenTcpSocket(Socket& out) {
   out.reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  return out.valid() ? 0 : FromErrno(errno);
+}
+
+SocketError OpenUdpSocket(Socket& out) {
+  out.reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
   return out.valid() ? 0 : FromErrno(errno);
 }
 
@@ -119,10 +135,7 @@ SocketError ResolveNumericHost(const std::string& host, std::uint32_t& address) 
 }
 
 SocketError StartConnect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  to.sin_addr.s_addr = address;
+  const sockaddr_in to = Ipv4(address, port);
   SetBlocking(s, false);
   const int made = ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to);
   const int code = errno;
@@ -147,9 +160,33 @@ Readiness WaitReady(NativeSocket s, Await what, std::chrono::milliseconds most) 
   return {n > 0, 0};
 }
 
-void SendOnce(NativeSocket s, std::string_view bytes) {
+SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in to = Ipv4(address, port);
+  return ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 ? 0
+                                                                              : FromErrno(errno);
+}
+
+SocketError Bind(NativeSocket s, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in at = Ipv4(address, port);
+  return ::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) == 0 ? 0 : FromErrno(errno);
+}
+
+std::uint16_t LocalPort(NativeSocket s) {
+  sockaddr_in at{};
+  socklen_t size = sizeof at;
+  if (::getsockname(s, reinterpret_cast<sockaddr*>(&at), &size) != 0) return 0;
+  return ntohs(at.sin_port);
+}
+
+void SetReceiveBuffer(NativeSocket s, int bytes) {
+  ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+}
+
+std::uint32_t LoopbackAddress() { return htonl(INADDR_LOOPBACK); }
+
+SocketError SendOnce(NativeSocket s, std::string_view bytes) {
   // A peer that already closed must cost a failed send, not the process (SIGPIPE).
-  [[maybe_unused]] ssize_t sent = ::send(s, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  return ::send(s, bytes.data(), bytes.size(), MSG_NOSIGNAL) < 0 ? FromErrno(errno) : 0;
 }
 
 Received Receive(NativeSocket s, void* into, int size) {
@@ -160,4 +197,18 @@ Received Receive(NativeSocket s, void* into, int size) {
   }
 }
 
-}  // namespace zuvelo::net
+Received ReceiveFrom(NativeSocket s, void* into, int size, std::uint16_t* from_port) {
+  for (;;) {
+    sockaddr_in sender{};
+    socklen_t sender_size = sizeof sender;
+    ssize_t n = ::recvfrom(s, into, static_cast<std::size_t>(size), 0,
+                           reinterpret_cast<sockaddr*>(&sender), &sender_size);
+    if (n >= 0) {
+      if (from_port != nullptr) *from_port = ntohs(sender.sin_port);
+      return {static_cast<int>(n), 0};
+    }
+    if (errno != EINTR) return {0, FromErrno(errno)};
+  }
+}
+
+}  // namespace zuvelo::sockets

@@ -1,12 +1,12 @@
-// The socket layer over Winsock. The sockets library is started by the application shell (tests
-// start it themselves); nothing here starts or stops it.
+// The socket layer over Winsock. The application shell starts the sockets library for the
+// program (tests start it themselves) through SocketsStartup.
 #include <winsock2.h>
 
 #include <cstring>
 
-#include "net/socket.h"
+#include "base/socket.h"
 
-namespace zuvelo::net {
+namespace zuvelo::sockets {
 namespace {
 
 SocketError LastError() { return static_cast<SocketError>(::WSAGetLastError()); }
@@ -18,6 +18,14 @@ SocketError AddressOf(const hostent* found, std::uint32_t& address) {
   return 0;
 }
 
+sockaddr_in Ipv4(std::uint32_t address, std::uint16_t port) {
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = ::htons(port);
+  at.sin_addr.s_addr = address;
+  return at;
+}
+
 void SetBlocking(NativeSocket s, bool blocking) {
   u_long non_blocking = blocking ? 0 : 1;
   ::ioctlsocket(s, FIONBIO, &non_blocking);
@@ -27,8 +35,22 @@ void SetBlocking(NativeSocket s, bool blocking) {
 
 void CloseNativeSocket(NativeSocket s) noexcept { ::closesocket(s); }
 
+SocketsStartup::SocketsStartup(std::uint16_t version) noexcept {
+  WSADATA data{};
+  ok_ = ::WSAStartup(version, &data) == 0;
+}
+
+SocketsStartup::~SocketsStartup() {
+  if (ok_) ::WSACleanup();
+}
+
 SocketError OpenTcpSocket(Socket& out) {
   out.reset(::socket(AF_INET, SOCK_STREAM, 0));
+  return out.valid() ? 0 : LastError();
+}
+
+SocketError OpenUdpSocket(Socket& out) {
+  out.reset(::socket(AF_INET, SOCK_DGRAM, 0));
   return out.valid() ? 0 : LastError();
 }
 
@@ -50,10 +72,7 @@ SocketError ResolveNumericHost(const std::string& host, std::uint32_t& address) 
 }
 
 SocketError StartConnect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = ::htons(port);
-  to.sin_addr.s_addr = address;
+  const sockaddr_in to = Ipv4(address, port);
   SetBlocking(s, false);
   const int made = ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to);
   const SocketError error = made == 0 ? 0 : LastError();
@@ -91,8 +110,32 @@ Readiness WaitReady(NativeSocket s, Await what, std::chrono::milliseconds most) 
   return {n > 0, 0};
 }
 
-void SendOnce(NativeSocket s, std::string_view bytes) {
-  ::send(s, bytes.data(), static_cast<int>(bytes.size()), 0);
+SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in to = Ipv4(address, port);
+  return ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 ? 0 : LastError();
+}
+
+SocketError Bind(NativeSocket s, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in at = Ipv4(address, port);
+  return ::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) == 0 ? 0 : LastError();
+}
+
+std::uint16_t LocalPort(NativeSocket s) {
+  sockaddr_in at{};
+  int size = sizeof at;
+  if (::getsockname(s, reinterpret_cast<sockaddr*>(&at), &size) != 0) return 0;
+  return ::ntohs(at.sin_port);
+}
+
+void SetReceiveBuffer(NativeSocket s, int bytes) {
+  ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
+}
+
+std::uint32_t LoopbackAddress() { return ::htonl(INADDR_LOOPBACK); }
+
+SocketError SendOnce(NativeSocket s, std::string_view bytes) {
+  return ::send(s, bytes.data(), static_cast<int>(bytes.size()), 0) == SOCKET_ERROR ? LastError()
+                                                                                    : 0;
 }
 
 Received Receive(NativeSocket s, void* into, int size) {
@@ -101,4 +144,14 @@ Received Receive(NativeSocket s, void* into, int size) {
   return {n, 0};
 }
 
-}  // namespace zuvelo::net
+Received ReceiveFrom(NativeSocket s, void* into, int size, std::uint16_t* from_port) {
+  sockaddr_in sender{};
+  int sender_size = sizeof sender;
+  int n = ::recvfrom(s, static_cast<char*>(into), size, 0, reinterpret_cast<sockaddr*>(&sender),
+                     &sender_size);
+  if (n == SOCKET_ERROR) return {0, LastError()};
+  if (from_port != nullptr) *from_port = ::ntohs(sender.sin_port);
+  return {n, 0};
+}
+
+}  // namespace zuvelo::sockets

@@ -1,5 +1,6 @@
-// The few blocking IPv4 socket calls the HTTP client makes, over BSD sockets or Winsock. Errors
-// carry Winsock numbers on every platform, so a result means the same natively and on Windows.
+// The few blocking IPv4 socket calls the program makes (the HTTP client, the trace) and its tests
+// make, over BSD sockets or Winsock. Errors carry Winsock numbers on every platform, so a result
+// means the same natively and on Windows. Nothing here starts the sockets layer.
 #pragma once
 
 #include <chrono>
@@ -8,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-namespace zuvelo::net {
+namespace zuvelo::sockets {
 
 #ifdef _WIN32
 using NativeSocket = std::uintptr_t;  // SOCKET, without pulling in <winsock2.h>
@@ -74,8 +75,25 @@ class Socket {
   NativeSocket s_ = kNoSocket;
 };
 
+// The sockets layer (Winsock `version`, major byte low) started for as long as this lives; with
+// BSD sockets there is nothing to start. Made before the first socket, ended after the last.
+class SocketsStartup {
+ public:
+  explicit SocketsStartup(std::uint16_t version = 0x0202) noexcept;
+  ~SocketsStartup();
+  SocketsStartup(const SocketsStartup&) = delete;
+  SocketsStartup& operator=(const SocketsStartup&) = delete;
+
+  [[nodiscard]] bool ok() const noexcept { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
+
 // A TCP socket (AF_INET, SOCK_STREAM) into `out`.
 [[nodiscard]] SocketError OpenTcpSocket(Socket& out);
+// A UDP socket (AF_INET, SOCK_DGRAM) into `out`.
+[[nodiscard]] SocketError OpenUdpSocket(Socket& out);
 // Both the send and the receive time-out; a failure to set them is not reported.
 void SetTimeouts(NativeSocket s, std::chrono::milliseconds timeout);
 
@@ -99,13 +117,26 @@ struct Readiness {
 // with kWrite until a connect under way is over.
 [[nodiscard]] Readiness WaitReady(NativeSocket s, Await what, std::chrono::milliseconds most);
 
-// One send call; whatever it manages is all there is.
-void SendOnce(NativeSocket s, std::string_view bytes);
+// A blocking connect; for UDP it only fixes the one peer that sends go to and receives come from.
+[[nodiscard]] SocketError Connect(NativeSocket s, std::uint32_t address, std::uint16_t port);
+// Binds to `address`; port 0 lets the system choose one.
+[[nodiscard]] SocketError Bind(NativeSocket s, std::uint32_t address, std::uint16_t port);
+// The local port the socket is bound to, in host byte order; 0 when it is not bound.
+[[nodiscard]] std::uint16_t LocalPort(NativeSocket s);
+// How many received bytes the system keeps for the socket; a failure is not reported.
+void SetReceiveBuffer(NativeSocket s, int bytes);
+// The IPv4 loopback address 127.0.0.1, in network byte order.
+[[nodiscard]] std::uint32_t LoopbackAddress();
+
+// One send call: 0, or its error. Whatever it manages is all there is.
+SocketError SendOnce(NativeSocket s, std::string_view bytes);
 
 struct Received {
   int count = 0;          // bytes received; 0 with no error: the peer closed the connection
   SocketError error = 0;  // a receive time-out is wsa::kTimedOut
 };
 [[nodiscard]] Received Receive(NativeSocket s, void* into, int size);
+// A receive that also tells the sender's port (host byte order) when `from_port` is given.
+[[nodiscard]] Received ReceiveFrom(NativeSocket s, void* into, int size, std::uint16_t* from_port);
 
-}  // namespace zuvelo::net
+}  // namespace zuvelo::sockets
