@@ -78,7 +78,7 @@ fs::path FreshLogFolder(const fs::path& work, const char* name) {
 
 class Bench {
  public:
-  Bench() : page_([](const char*, WPARAM) { return LRESULT{0}; }), trace_(60000) {}
+  Bench() : page_([](const char*, WPARAM) { return LRESULT{0}; }) {}
 
   bool Ready() {
     if (!sockets_.ok() || !page_.ok() || !page_.script.ok() || !trace_.ok()) return false;
