@@ -130,17 +130,6 @@ TEST(CodePageConversion, WidensThroughTheGivenCodePage) {
   }
 }
 
-TEST(CodePageConversion, LongTextsConvertWhole) {
-  std::wstring text;
-  std::string bytes;
-  for (int i = 0; i < 5000; ++i) {
-    text += L"\u8a9e.";
-    bytes += "\x8c\xea.";
-  }
-  EXPECT_EQ(WideToAnsi(text, 932), bytes);
-  EXPECT_EQ(AnsiToWide(bytes, 932), text);
-}
-
 #endif
 
 }  // namespace
