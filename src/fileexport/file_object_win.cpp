@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "base/bstr_win.h"
-#include "fileexport/ansi_text_win.h"
+#include "base/code_page_win.h"
 #include "fileexport/save_dialog_win.h"
 #include "shell/services/message_box_win.h"
 
@@ -26,6 +26,11 @@ struct SaveKind {
   const char* extension;  // the default extension, with its dot
   DWORD filter_index;
 };
+
+// A BSTR may hold zeros; what is written ends at the first, as a C string would.
+std::string ScriptTextToAnsi(std::wstring_view text, UINT code_page) {
+  return WideToAnsi(text.substr(0, text.find(L'\0')), code_page);
+}
 
 std::optional<SaveKind> KindOf(std::wstring_view extension) {
   if (extension == L".txt") return SaveKind{".txt", 1};
@@ -88,8 +93,9 @@ HRESULT IDispatchFileImpl::Open(const Invocation& call) {
   const std::optional<SaveKind> kind = KindOf(bstr_view(V_BSTR(call.arg(1))));
   if (!kind) return E_INVALIDARG;
   const VARIANT* title = call.arg(2);
-  const std::string title_text =
-      IsType(title, VT_BSTR) ? ToAnsi(bstr_view(V_BSTR(title)), code_page_) : std::string();
+  const std::string title_text = IsType(title, VT_BSTR)
+                                     ? ScriptTextToAnsi(bstr_view(V_BSTR(title)), code_page_)
+                                     : std::string();
 
   const std::optional<std::string> path = AskPath(owner_, *kind, title_text);
   if (path) {
@@ -109,7 +115,7 @@ HRESULT IDispatchFileImpl::Close(const Invocation&) {
 HRESULT IDispatchFileImpl::Write(const Invocation& call) {
   if (!is_open()) return STG_E_INVALIDFUNCTION;
   if (call.count() != 1 || !IsType(call.arg(0), VT_BSTR)) return E_INVALIDARG;
-  const std::string bytes = ToAnsi(bstr_view(V_BSTR(call.arg(0))), code_page_);
+  const std::string bytes = ScriptTextToAnsi(bstr_view(V_BSTR(call.arg(0))), code_page_);
   DWORD written = 0;
   const BOOL ok =
       ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/code_page_win.h"
 #include "base/handle_win.h"
 #include "base/trace.h"
 #include "logana/log_ana_thread_win.h"
@@ -170,7 +171,7 @@ bool LogAnaThread::OfferLogFile(const std::string& folder, const WIN32_FIND_DATA
   nProgress = nTotal.load();
   bAccepted = false;
   const std::string file = entry.cFileName;
-  if (!SetLogName(stepLogInfo, WidenAnsi(std::string_view(file).substr(0, file.rfind('.'))))) {
+  if (!SetLogName(stepLogInfo, AnsiToUtf16(std::string_view(file).substr(0, file.rfind('.'))))) {
     ShowWorkerBox("INVALID LOG FILENAME\r\n" + file);
     return false;
   }
@@ -219,7 +220,7 @@ bool LogAnaThread::DownloadPhase(std::set<std::string>& downloads, std::size_t l
 }
 
 bool LogAnaThread::ReadForReplay(const LogListEntry& entry) {
-  if (!SetLogName(stepLogInfo, WidenAnsi(FileNamePart(entry.path)))) {
+  if (!SetLogName(stepLogInfo, AnsiToUtf16(FileNamePart(entry.path)))) {
     ShowWorkerBox("INVALID LOG FILENAME\r\n" + entry.path);
     return false;
   }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "base/code_page_win.h"
 #include "base/variant_win.h"
 #include "logana/analyzer_object_win.h"
 #include "logana/replay_callbacks_win.h"
@@ -55,7 +56,7 @@ void IDispatchLogAnaImpl::MainThreadStep() {
     static_cast<void>(NoThrow("MainThreadStep", [&] {
       const LogInfo& info = bEnumCacheStep ? logInfo->record() : stepLogInfo;
       std::snprintf(status, sizeof status, error, static_cast<unsigned>(hrStep),
-                    NarrowAnsi(info.name).c_str());
+                    WideToAnsi(info.name).c_str());
       return S_OK;
     }));
   }

@@ -1,4 +1,4 @@
-// Name times, the replay order and the ANSI names of the worker's log list.
+// Name times and the replay order of the worker's log list.
 #include "logana/log_list_win.h"
 
 #include <algorithm>
@@ -55,26 +55,6 @@ std::string FileNamePart(const std::string& path) {
     return {};
   }
   return name;
-}
-
-std::u16string WidenAnsi(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::u16string wide(static_cast<std::size_t>(length), u'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, reinterpret_cast<wchar_t*>(wide.data()),
-                        length);
-  return wide;
-}
-
-std::string NarrowAnsi(std::u16string_view text) {
-  if (text.empty()) return {};
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int size = static_cast<int>(text.size());
-  const int length = ::WideCharToMultiByte(CP_ACP, 0, wide, size, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide, size, narrow.data(), length, nullptr, nullptr);
-  return narrow;
 }
 
 }  // namespace zuvelo

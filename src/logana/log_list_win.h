@@ -31,9 +31,4 @@ void SortLogList(std::vector<LogListEntry>& list, int sort_as);
 // The file-name part of a path as _splitpath gives it: no folder, nothing from its last ".".
 [[nodiscard]] std::string FileNamePart(const std::string& path);
 
-// A narrow name in the ANSI code page as UTF-16 (an ASCII name unchanged).
-[[nodiscard]] std::u16string WidenAnsi(std::string_view text);
-// UTF-16 into the ANSI code page; log names are ASCII in practice.
-[[nodiscard]] std::string NarrowAnsi(std::u16string_view text);
-
 }  // namespace zuvelo

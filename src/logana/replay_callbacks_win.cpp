@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/code_page_win.h"
 #include "bridge/automation/script_values.h"
 #include "logana/script_results_win.h"
 #include "shell/services/message_box_win.h"
@@ -38,14 +39,6 @@ std::span<const std::uint8_t> AsBytes(const std::array<bool, 4>& flags,
 bool IsAscii(const std::string& text) {
   return std::all_of(text.begin(), text.end(),
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-std::wstring WidenUtf8(const std::string& text) {
-  const int size = static_cast<int>(text.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-  return wide;
 }
 
 }  // namespace
@@ -171,7 +164,7 @@ void MessageBoxReplayReporter::Report(const ReplayMessage& message) {
   if (IsAscii(message.text)) {
     ShowMessageBox(nullptr, message.text.c_str(), nullptr, style);
   } else {
-    ShowMessageBox(nullptr, WidenUtf8(message.text).c_str(), nullptr, style);
+    ShowMessageBox(nullptr, AnsiToWide(message.text, CP_UTF8).c_str(), nullptr, style);
   }
 }
 

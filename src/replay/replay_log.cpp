@@ -9,37 +9,12 @@
 #include <cstring>
 #include <string>
 
+#include "base/text_conversion.h"
 #include "replay/log_header.h"
 #include "replay/log_values.h"
 
 namespace zuvelo {
 namespace {
-
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | c >> 18));
-      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 std::string Format(const char* format, ...)
 #if defined(__GNUC__)
@@ -94,7 +69,7 @@ class LogRun {
 
   int Fail(std::string text, MessageIcon icon = MessageIcon::kNone);
   int FailWithName(std::string head) {
-    return Fail(head.append("\r\n\r\nfiletw=").append(Utf8(info_.name)));
+    return Fail(head.append("\r\n\r\nfiletw=").append(Utf16ToUtf8(info_.name)));
   }
   int HandFault(const HandResult& result);
   int CheckWho();

@@ -494,6 +494,10 @@ TEST(MjlogDump, JsonStringsStayValidWhateverTheBytes) {
       {"\xFF<\x80", "\"\\u00FF<\\u0080\""},
       {"\xE3\x81", "\"\\u00E3\\u0081\""},
       {"\xC0\xAF", "\"\\u00C0\\u00AF\""},
+      {"\xED\xA0\x80", "\"\\u00ED\\u00A0\\u0080\""},             // an encoded surrogate
+      {"\xE0\x80\xAF", "\"\\u00E0\\u0080\\u00AF\""},             // overlong
+      {"\xF4\x90\x80\x80", "\"\\u00F4\\u0090\\u0080\\u0080\""},  // past U+10FFFF
+      {"\xF0\x9F\x80\x84", "\"\xF0\x9F\x80\x84\""},
   };
   for (const auto& [in, want] : cases) {
     std::string out;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/catch_all.h"
+#include "base/code_page_win.h"
 #include "base/com_apartment_win.h"
 #include "bridge/external_object_win.h"
 #include "headless_page_win.h"
@@ -40,7 +41,7 @@ std::optional<std::wstring> ReadScript(const std::string& path) {
   bytes << in.rdbuf();
   std::string text = bytes.str();
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-  return FromUtf8(text);
+  return AnsiToWide(text, CP_UTF8);
 }
 
 // Makes the working folder current and points its settings at the log folder; false with a
@@ -68,7 +69,7 @@ bool EnterWorkingFolder(const RunnerOptions& options) {
 
 std::vector<std::wstring> WideArgs(const std::vector<std::string>& args) {
   std::vector<std::wstring> wide;
-  for (const std::string& arg : args) wide.push_back(FromUtf8(arg));
+  for (const std::string& arg : args) wide.push_back(AnsiToWide(arg, CP_UTF8));
   return wide;
 }
 
@@ -92,7 +93,7 @@ class Run {
 
  private:
   int OnBox(const MessageBoxCall& box) {
-    const std::string text = box.wide ? ToUtf8(box.wide_text) : box.text;
+    const std::string text = box.wide ? WideToAnsi(box.wide_text, CP_UTF8) : box.text;
     std::fprintf(stderr, "%slogana-run: message box: %s\n", progress_.Finish().c_str(),
                  text.c_str());
     if (!box_seen_.exchange(true)) box_tick_ = ::GetTickCount();
@@ -158,7 +159,8 @@ int Run::ReportErrors(JScriptHost& engine, HRESULT ran) {
   const std::vector<ScriptError> errors = engine.TakeErrors();
   for (const ScriptError& error : errors) {
     std::fprintf(stderr, "logana-run: script error at line %lu: %s (hr=%08lX)\n",
-                 static_cast<unsigned long>(error.line), ToUtf8(error.description).c_str(),
+                 static_cast<unsigned long>(error.line),
+                 WideToAnsi(error.description, CP_UTF8).c_str(),
                  static_cast<unsigned long>(error.code));
   }
   if (errors.empty() && FAILED(ran)) {

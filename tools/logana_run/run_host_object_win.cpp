@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/bstr_win.h"
+#include "base/code_page_win.h"
 #include "base/variant_win.h"
 
 namespace zuvelo::run {
@@ -40,25 +41,6 @@ void SetResult(const Invocation& call, unique_variant value) {
 
 }  // namespace
 
-std::string ToUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int bytes =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
-
-std::wstring FromUtf8(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(units), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), units);
-  return out;
-}
-
 std::span<const Member<IDispatchRunHostImpl>> IDispatchRunHostImpl::Members() {
   using H = IDispatchRunHostImpl;
   static constexpr Member<H> kMembers[] = {
@@ -78,7 +60,7 @@ com_ptr<IDispatchRunHostImpl> IDispatchRunHostImpl::Create(std::vector<std::wstr
 }
 
 HRESULT IDispatchRunHostImpl::Print(const Invocation& call) {
-  const std::string line = ToUtf8(TextArg(call, 0).value_or(L"")) + "\n";
+  const std::string line = WideToAnsi(TextArg(call, 0).value_or(L""), CP_UTF8) + "\n";
   std::fwrite(line.data(), 1, line.size(), out_);
   return S_OK;
 }
@@ -87,7 +69,7 @@ HRESULT IDispatchRunHostImpl::WriteFile(const Invocation& call) {
   const auto path = TextArg(call, 0);
   const auto text = TextArg(call, 1);
   if (!path || !text || path->empty()) return E_INVALIDARG;
-  const std::string bytes = ToUtf8(*text);
+  const std::string bytes = WideToAnsi(*text, CP_UTF8);
   std::ofstream file(std::filesystem::path(*path), std::ios::binary | std::ios::trunc);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();

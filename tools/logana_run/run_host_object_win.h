@@ -47,8 +47,4 @@ class IDispatchRunHostImpl final : public AutomationObject<IDispatchRunHostImpl>
   int exit_code_ = 0;
 };
 
-// UTF-16 to UTF-8 and back, for script text that leaves or enters the program.
-[[nodiscard]] std::string ToUtf8(std::wstring_view text);
-[[nodiscard]] std::wstring FromUtf8(std::string_view text);
-
 }  // namespace zuvelo::run

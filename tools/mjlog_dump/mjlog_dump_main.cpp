@@ -12,6 +12,7 @@
 #include <io.h>
 #endif
 
+#include "base/text_conversion.h"
 #include "mjlog_dump/json_dump.h"
 #include "mjlog_dump/mjai_folder.h"
 #include "replay/log_file.h"
@@ -31,7 +32,7 @@ std::u16string LogName(const std::string& path) {
   std::string name = path.substr(path.find_last_of("/\\") + 1);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.resize(dot);
-  return std::u16string(name.begin(), name.end());
+  return zuvelo::Utf8ToUtf16(name);
 }
 
 int DumpFiles(const std::vector<std::string>& files, bool summary) {

@@ -4,27 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/text_conversion.h"
 #include "mjlog_gen/game_detail.h"
 
 namespace zuvelo::gen {
-namespace {
-
-// Plain UTF-8 to UTF-16 for the names the generator chose (all in the basic plane).
-std::u16string Utf16(const std::string& utf8) {
-  std::u16string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    const int length = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
-    unsigned value = length == 1 ? b : length == 2 ? b & 0x1F : b & 0x0F;
-    for (int k = 1; k < length; ++k) value = value << 6 | (utf8[i + k] & 0x3F);
-    out.push_back(static_cast<char16_t>(value));
-    i += static_cast<std::size_t>(length);
-  }
-  return out;
-}
-
-}  // namespace
-
 using namespace detail;
 
 Game::Game(std::uint64_t seed, const GenOptions& options)
@@ -44,7 +27,7 @@ GeneratedGame Game::Play() {
     out_.finalTen[seat] = tenAtInit_[seat];
   }
   out_.text = writer_.Take();
-  for (int seat = 0; seat < 4; ++seat) out_.names[seat] = Utf16(names_[seat]);
+  for (int seat = 0; seat < 4; ++seat) out_.names[seat] = Utf8ToUtf16(names_[seat]);
   return std::move(out_);
 }
 
