@@ -27,7 +27,7 @@ LRESULT TestMainWindow::Record(const char* name, WPARAM argument) {
 }
 
 void PageTest::SetUp() {
-  ASSERT_TRUE(ProcessTraceListener().ok()) << "UDP 127.0.0.1:514 is not free";
+  ASSERT_TRUE(ProcessTraceListener().ok()) << "no UDP port of 127.0.0.1 for the trace";
   ASSERT_TRUE(ProcessTraceListener().keeps_only_this_process()) << "own trace lines do not arrive";
   ASSERT_TRUE(script_.ok());
   ASSERT_NE(main_.hwnd(), nullptr);

@@ -56,7 +56,7 @@ class MainWindowTest : public ::testing::Test {
                                 InitControlHosting() && (new BrowserDoubleRegistration)->ok();
     ASSERT_TRUE(hosting);
     ASSERT_TRUE(ProcessTraceListener().ok() && ProcessTraceListener().keeps_only_this_process())
-        << "UDP 127.0.0.1:514 is not free, or the own trace lines do not arrive";
+        << "no UDP port of 127.0.0.1 for the trace, or the own trace lines do not arrive";
     BrowserDoubleRegistration::options() = {};
     fs::create_directory(logs_);
     ProcessTraceListener().Take(0);
