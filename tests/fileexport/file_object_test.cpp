@@ -1,5 +1,5 @@
 // The file writer as pages drive it: the save dialog it asks for, argument and state faults, the
-// exact bytes in the file through the writer's code page, method values and the object's life.
+// exact bytes in the file through the writer's code page, method values.
 #include <windows.h>
 
 #include <filesystem>
@@ -8,7 +8,6 @@
 #include <string>
 
 #include "../shell/temp_working_folder.h"
-#include "base/handle_win.h"
 #include "fileexport/file_object_win.h"
 #include "fileexport/save_dialog_win.h"
 #include "page_test.h"
@@ -197,16 +196,12 @@ TEST_F(FileExportTest, OneFileAtATimeAndOnlyAfterTheDialogChoseOne) {
 TEST_F(FileExportTest, AFileThatCannotBeCreatedFailsWithoutAResult) {
   MakeWriter();
   ChooseFile("missing-folder\\x.txt");
-  EXPECT_EQ(Text(L"(r = 'unset', attempt(function () { r = file.open('default', '.txt'); }))"),
-            ErrorNumber(TYPE_E_IOERROR));
-  EXPECT_EQ(Text(L"r"), L"unset");
-  EXPECT_FALSE(writer_->is_open());
-  // Directly, the result slot is left as it was.
   unique_variant result;
   EXPECT_EQ(InvokeWith(writer_.get(), 101, DISPATCH_METHOD,
                        Args(variant_text(L"default"), variant_text(L".txt")), result.get()),
             TYPE_E_IOERROR);
   EXPECT_EQ(result.type(), VT_EMPTY);
+  EXPECT_FALSE(writer_->is_open());
 }
 
 TEST_F(FileExportTest, MethodValuesWriteLikeDirectCallsAndHideFailures) {
@@ -218,27 +213,6 @@ TEST_F(FileExportTest, MethodValuesWriteLikeDirectCallsAndHideFailures) {
   ASSERT_EQ(script_.Run(L"file.write('+direct'); close(); close();"), S_OK);
   EXPECT_EQ(Contents("values.txt"), "via value+direct");
   EXPECT_FALSE(writer_->is_open());
-}
-
-TEST_F(FileExportTest, ReleasingTheObjectClosesItsFile) {
-  MakeWriter();
-  ChooseFile("kept.txt");
-  EXPECT_NE(Attempt(L"file.Open('default', '.txt');"), L"ok");  // names are exact
-  ASSERT_EQ(Text(kOpen), L"true");
-  ASSERT_EQ(script_.Run(L"file.write('kept');"), S_OK);
-  script_.Close();
-  EXPECT_TRUE(writer_->is_open());
-  writer_.reset();
-  // The open whose value script used went through the hand-out rule first.
-  EXPECT_EQ(Trace(), (Lines{"IDispatchFileImpl CONSTRUCT\r\n",
-                            "IDispatchFileImpl GetIDsOfNames UNKNOWN Open\r\n",
-                            "CFunctionObject DESTRUCT\r\n", "IDispatchFileImpl DESTRUCT\r\n"}));
-  // Closed: nobody holds the file any more, so it can be opened without sharing.
-  unique_file_handle reopened(::CreateFileA((folder_.path() / "kept.txt").string().c_str(),
-                                            GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  EXPECT_TRUE(reopened.valid());
-  reopened.reset();
-  EXPECT_EQ(Contents("kept.txt"), "kept");
 }
 
 }  // namespace

@@ -117,9 +117,6 @@ TEST(LoganaRun, ExitCodesAndMessagesAndGivingUpStillSavesTheCache) {
       {run(analyze + "o.OnLogBegin = function () { return 1 / undefinedName; };"
                      "var r = a.analyze(o);"),
        4, "", "ERROR(3) hr="},
-      {run(analyze + "o.OnLogEnd = function (owari) { host.print('end ' + owari.length); };"
-                     "var r = a.analyze(o);"),
-       0, "end ", "done"},
       {run(analyze + "a.cache.set('kept', 'yes');"
                      "o.OnEnumLog = function () {"  // outlasts the wind-down
                      "  for (var t = new Date().getTime(); new Date().getTime() - t < 7000;) {}"
@@ -403,7 +400,6 @@ TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLac
         << result.out;
     EXPECT_EQ(ReadTsv(ReadFile("counts.tsv"), 1), ExpectedCounts(games));
   }
-  EXPECT_TRUE(ReadFile(placeholder) == ReadFile(served)) << "the placeholder was not filled";
 }
 
 }  // namespace
