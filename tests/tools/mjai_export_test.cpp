@@ -1,10 +1,13 @@
-// The mjai export: golden logs give byte-exact streams; logs without a stream and a folder
-// conversion leave nothing cut or stale behind.
+// The mjai export: golden logs give byte-exact streams; generated games are followed line by
+// line against the lines the generator's own move record spells out; logs without a stream and
+// a folder conversion leave nothing cut or stale behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +20,141 @@ namespace zuvelo {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Tile kinds 0..33: 1m..9m, 1p..9p, 1s..9s, then E S W N P F C.
+std::string KindName(int kind) {
+  return kind < 27 ? std::string{static_cast<char>('1' + kind % 9), "mps"[kind / 9]}
+                   : std::string(1, "ESWNPFC"[kind - 27]);
+}
+
+// "[a,b,...]" with text(value) for each value.
+template <typename Range, typename Text>
+std::string List(const Range& values, Text text) {
+  std::string out = "[";
+  for (const auto& value : values) (out += out.size() > 1 ? "," : "") += text(value);
+  return out + ']';
+}
+
+std::string Quoted(const std::string& text) { return '"' + text + '"'; }
+
+std::string Name(TileCode code, bool redFives) {
+  const bool red = redFives && (code == 16 || code == 52 || code == 88);
+  return Quoted(KindName(code / 4) + (red ? "r" : ""));
+}
+
+std::string Names(const std::vector<TileCode>& codes, bool redFives) {
+  return List(codes, [&](TileCode code) { return Name(code, redFives); });
+}
+
+std::string Numbers(const std::array<int, 4>& values) {
+  return List(values, [](int value) { return std::to_string(value); });
+}
+
+std::string Utf8(const std::u16string& text) {  // the generator's names are all in the BMP
+  std::string out;
+  for (char16_t c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    } else {
+      out += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+              static_cast<char>(0x80 | (c & 0x3F))};
+    }
+  }
+  return out;
+}
+
+// One mjai line: its type, then ("key", value) in the order the format gives them.
+std::string Line(const std::string& type,
+                 std::initializer_list<std::pair<const char*, std::string>> fields = {}) {
+  std::string line = "{\"type\":\"";
+  line.append(type).append("\"");
+  for (const auto& [key, value] : fields)
+    line.append(",\"").append(key).append("\":").append(value);
+  return line.append("}");
+}
+
+std::string StartKyoku(const gen::GenMove& m, bool redFives) {
+  const int seats[] = {0, 1, 2, 3};
+  return Line(
+      "start_kyoku",
+      {{"bakaze", Quoted(std::string(1, "ESWN"[m.seed[0] / 4]))},
+       {"dora_marker", Name(static_cast<TileCode>(m.seed[5]), redFives)},
+       {"kyoku", std::to_string(m.seed[0] % 4 + 1)},
+       {"honba", std::to_string(m.seed[1])},
+       {"kyotaku", std::to_string(m.seed[2])},
+       {"oya", std::to_string(m.who)},
+       {"scores", Numbers(m.points)},
+       {"tehais", List(seats, [&](int seat) {
+          return Names({m.tiles.begin() + seat * 13, m.tiles.begin() + seat * 13 + 13}, redFives);
+        })}});
+}
+
+// The called or added tile comes first in the generator's record, the caller's own after it.
+std::string CallLine(const gen::GenCall& c, bool redFives) {
+  const std::string actor = std::to_string(c.who), target = std::to_string((c.who + c.from) % 4);
+  const std::string pai = Name(c.tiles[0], redFives);
+  const auto own = [&](int first, int end) {
+    return Names({c.tiles.begin() + first, c.tiles.begin() + end}, redFives);
+  };
+  switch (c.type) {
+    case 0:
+    case 1:
+      return Line(c.type ? "pon" : "chi",
+                  {{"actor", actor}, {"target", target}, {"pai", pai}, {"consumed", own(1, 3)}});
+    case 4:
+      return Line("ankan", {{"actor", actor}, {"consumed", own(0, 4)}});
+    case 5:
+      return Line("daiminkan",
+                  {{"actor", actor}, {"target", target}, {"pai", pai}, {"consumed", own(1, 4)}});
+  }
+  return Line("kakan", {{"actor", actor}, {"pai", pai}, {"consumed", own(1, 4)}});
+}
+
+std::string MoveLine(const gen::GenMove& m, const gen::GenCall* call, bool redFives) {
+  const std::pair<const char*, std::string> actor{"actor", std::to_string(m.who)};
+  switch (m.kind) {
+    case gen::GenMove::kInit:
+      return StartKyoku(m, redFives);
+    case gen::GenMove::kDraw:
+      return Line("tsumo", {actor, {"pai", Name(m.tile, redFives)}});
+    case gen::GenMove::kDiscard:
+      return Line(
+          "dahai",
+          {actor, {"pai", Name(m.tile, redFives)}, {"tsumogiri", m.drawnTile ? "true" : "false"}});
+    case gen::GenMove::kCall:
+      return CallLine(*call, redFives);
+    case gen::GenMove::kDora:
+      return Line("dora", {{"dora_marker", Name(m.tile, redFives)}});
+    case gen::GenMove::kReach:
+      return Line("reach", {actor});
+    case gen::GenMove::kReachAccepted:
+      return Line("reach_accepted", {actor});
+    case gen::GenMove::kAgari:
+      return Line("hora", {actor,
+                           {"target", std::to_string(m.from)},
+                           {"deltas", Numbers(m.points)},
+                           {"ura_markers", Names(m.tiles, redFives)}});
+    case gen::GenMove::kRyuukyoku:
+      break;
+  }
+  return Line("ryukyoku", {{"deltas", Numbers(m.points)}});
+}
+
+std::vector<std::string> ExpectedLines(const gen::GeneratedGame& game, bool redFives) {
+  std::vector<std::string> lines = {Line(
+      "start_game", {{"names", List(game.names, [](const auto& n) { return Quoted(Utf8(n)); })}})};
+  std::size_t call = 0;
+  for (const gen::GenMove& m : game.moves) {
+    if (m.kind == gen::GenMove::kInit && lines.size() > 1) lines.push_back(Line("end_kyoku"));
+    lines.push_back(
+        MoveLine(m, m.kind == gen::GenMove::kCall ? &game.calls.at(call++) : nullptr, redFives));
+  }
+  lines.push_back(Line("end_kyoku"));
+  lines.push_back(Line("end_game"));
+  return lines;
+}
 
 const fs::path kData = fs::path(ZUVELO_TEST_DATA_DIR);
 
@@ -45,6 +183,55 @@ TEST(MjaiExport, GoldenStreamsAreByteExact) {
     fs::path golden = kData / "mjai" / log.filename();
     EXPECT_TRUE(stream == ReadBytes(golden.replace_extension(".json"))) << "differs: " << golden;
   }
+}
+
+#if defined(_WIN32)
+constexpr std::uint64_t kGames = 250;  // a game costs far more under Wine
+#else
+constexpr std::uint64_t kGames = 2000;
+#endif
+
+TEST(MjaiExport, GeneratedGamesFollowTheGeneratorMoveByMove) {
+  LogReplayer replayer;
+  std::set<std::string> types;
+  int doubleWins = 0, threePlayerGames = 0, plainFiveGames = 0;
+  for (std::uint64_t seed = 1; seed <= kGames; ++seed) {
+    SCOPED_TRACE(seed);
+    gen::GenOptions options = gen::OptionsForSeed(seed);
+    options.doubleRon = seed % 2 == 0;
+    options.redFives = seed % 5 != 1;
+    const gen::GeneratedGame game = gen::GenerateGame(seed, options);
+    LogInfo info;
+    ASSERT_TRUE(SetLogName(info, std::u16string(game.name.begin(), game.name.end())));
+    std::string out = "kept\n";
+    const mjai::ExportResult result = mjai::ExportLog(replayer, game.text.c_str(), info, out);
+    if (game.players == 3) {
+      EXPECT_EQ(result.reason, mjai::kThreePlayers);
+      EXPECT_EQ(out, "kept\n");
+      ++threePlayerGames;
+      continue;
+    }
+    ASSERT_TRUE(result.ok) << result.reason;
+    const std::string stream = out.substr(5);
+    const std::vector<std::string> want = ExpectedLines(game, options.redFives);
+    std::istringstream lines(stream);
+    std::string got, type, last;
+    for (std::size_t i = 0; i < want.size(); ++i, last = type) {
+      ASSERT_TRUE(std::getline(lines, got)) << "no line " << i + 1;
+      ASSERT_EQ(got, want[i]) << "line " << i + 1;
+      type = got.substr(9, got.find('"', 9) - 9);  // after {"type":"
+      doubleWins += type == "hora" && last == "hora";
+      types.insert(type);
+    }
+    EXPECT_FALSE(std::getline(lines, got)) << "a line more: " << got;
+    plainFiveGames += !options.redFives;
+  }
+  EXPECT_GT(threePlayerGames, 0);
+  EXPECT_GT(plainFiveGames, 0);
+  EXPECT_GT(doubleWins, 0);
+  for (const char* type :
+       {"chi", "pon", "daiminkan", "kakan", "ankan", "reach_accepted", "dora", "ryukyoku"})
+    EXPECT_TRUE(types.count(type)) << type;
 }
 
 TEST(MjaiExport, LogsWithoutAStreamLeaveTheOutputAsItWas) {
