@@ -1,7 +1,7 @@
 // Shanten, completeness and waits. The engine against the slow reference (hand-worked hands,
 // random hands of every size, hands from a dozen kinds, every one-suit hand of 13 and 14
 // tiles); its table-driven paths against its step-by-step definitions (every legal suit
-// vector with honour patterns, unchecked input); concurrent callers; no heap allocation.
+// vector with honour patterns, unchecked input); no heap allocation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,6 @@
 #include <functional>
 #include <numeric>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "hand/suit_table.h"
@@ -278,20 +277,6 @@ TEST(SyantenFastPath, UncheckedInputFallsBack) {
   empty.fill(136);
   EXPECT_EQ(CalcSyanten14(empty.data()), -1);
   EXPECT_EQ(CalcSyanten34(KindCounts{}), 0);
-}
-
-TEST(SyantenFastPath, ConcurrentCallersAgree) {
-  HandRng rng(31);
-  std::vector<KindCounts> hands;
-  for (int i = 0; i < 2000; ++i) hands.push_back(rng.Counts(13 + i % 2));
-  std::vector<int> a, b;
-  auto run = [&](std::vector<int>& out) {
-    for (const KindCounts& hand : hands) out.push_back(CalcSyanten34(hand));
-  };
-  std::thread other(run, std::ref(a));
-  run(b);
-  other.join();
-  EXPECT_EQ(a, b);
 }
 
 TEST(SyantenFastPath, NoHeapAllocation) {
