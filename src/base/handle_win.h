@@ -46,67 +46,32 @@ class unique_handle {
   pointer value_ = Traits::invalid();
 };
 
-// Events, threads, mutexes: "none" is null.
-struct kernel_handle_traits {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::CloseHandle(h); }
-};
-
-// CreateFile reports failure with INVALID_HANDLE_VALUE, not null.
-struct file_handle_traits {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { ::CloseHandle(h); }
-};
-
-struct module_traits {
-  using pointer = HMODULE;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::FreeLibrary(h); }
-};
-
-struct window_traits {
-  using pointer = HWND;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DestroyWindow(h); }
-};
-
-// FindFirstFile also reports failure with INVALID_HANDLE_VALUE, and needs FindClose.
-struct find_handle_traits {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { ::FindClose(h); }
-};
-
-struct menu_traits {
-  using pointer = HMENU;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DestroyMenu(h); }
-};
-
-// A device context the program created (CreateCompatibleDC), not one it borrowed with GetDC.
-struct device_context_traits {
-  using pointer = HDC;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DeleteDC(h); }
-};
-
-// Bitmaps, brushes, fonts: deleting one still selected into a context fails, so deselect first.
-template <typename Handle>
-struct gdi_object_traits {
+// Handles whose "none" is null, closed by `Close`.
+template <typename Handle, auto Close>
+struct null_handle_traits {
   using pointer = Handle;
   static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DeleteObject(h); }
+  static void close(pointer h) noexcept { Close(h); }
 };
 
-using unique_kernel_handle = unique_handle<kernel_handle_traits>;
-using unique_file_handle = unique_handle<file_handle_traits>;
-using unique_find_handle = unique_handle<find_handle_traits>;
-using unique_module = unique_handle<module_traits>;
-using unique_window = unique_handle<window_traits>;
-using unique_menu = unique_handle<menu_traits>;
-using unique_device_context = unique_handle<device_context_traits>;
-using unique_bitmap = unique_handle<gdi_object_traits<HBITMAP>>;
+// CreateFile and FindFirstFile report failure with INVALID_HANDLE_VALUE, not null.
+template <auto Close>
+struct invalid_value_handle_traits {
+  using pointer = HANDLE;
+  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(pointer h) noexcept { Close(h); }
+};
+
+// Events, threads, mutexes.
+using unique_kernel_handle = unique_handle<null_handle_traits<HANDLE, &::CloseHandle>>;
+using unique_file_handle = unique_handle<invalid_value_handle_traits<&::CloseHandle>>;
+using unique_find_handle = unique_handle<invalid_value_handle_traits<&::FindClose>>;
+using unique_module = unique_handle<null_handle_traits<HMODULE, &::FreeLibrary>>;
+using unique_window = unique_handle<null_handle_traits<HWND, &::DestroyWindow>>;
+using unique_menu = unique_handle<null_handle_traits<HMENU, &::DestroyMenu>>;
+// A device context the program created (CreateCompatibleDC), not one it borrowed with GetDC.
+using unique_device_context = unique_handle<null_handle_traits<HDC, &::DeleteDC>>;
+// Bitmaps, brushes, fonts: deleting one still selected into a context fails, so deselect first.
+using unique_bitmap = unique_handle<null_handle_traits<HBITMAP, &::DeleteObject>>;
 
 }  // namespace zuvelo
