@@ -9,7 +9,8 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev zlib1g-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev binutils-mingw-w64
-  wine wine64 wine32:i386 wine32-preloader:i386 wine64-preloader xvfb x11-apps x11-utils imagemagick python3 clang-format)
+  wine wine64 wine32:i386 wine32-preloader:i386 wine64-preloader xvfb x11-apps x11-utils imagemagick python3 clang-format
+  fonts-ipafont-gothic)
 missing=()
 for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then

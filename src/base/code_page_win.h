@@ -103,4 +103,12 @@ inline std::string Narrow(std::wstring_view text, UINT code_page, BOOL* defaulte
   return std::wstring(AsWide(AnsiToUtf16(text, code_page)));
 }
 
+// The program's fixed Japanese texts are kept in Shift-JIS; read in the system code page they
+// would be mojibake anywhere but on a Japanese system.
+inline constexpr UINT kShiftJisCodePage = 932;
+
+[[nodiscard]] inline std::wstring ShiftJisToWide(std::string_view text) {
+  return AnsiToWide(text, kShiftJisCodePage);
+}
+
 }  // namespace zuvelo

@@ -27,7 +27,7 @@ namespace zuvelo {
 namespace {
 
 // "牌譜保存フォルダが利用できません\r\n牌譜を保存する設定に変更し、対戦を行なってください" in
-// Shift-JIS.
+// Shift-JIS, shown as a wide box.
 constexpr const char* kNoLogFolder =
     "\x94\x76\x95\x88\x95\xDB\x91\xB6\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xAA\x97\x98"
     "\x97\x70\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x0D\x0A\x94\x76\x95\x88\x82\xF0"
@@ -87,6 +87,10 @@ void LogAnaThread::ShowWorkerBox(const std::string& text) {
   if (RunWanted()) ShowMessageBox(hwndHost, text.c_str(), nullptr, MB_ICONERROR);
 }
 
+void LogAnaThread::ShowWorkerBox(const std::wstring& text) {
+  if (RunWanted()) ShowMessageBox(hwndHost, text.c_str(), nullptr, MB_ICONERROR);
+}
+
 // Keys are copied under the store's lock and offered after it is released: no script runs
 // while the lock is held.
 std::vector<std::u16string> LogAnaThread::OfferedCacheKeys() {
@@ -130,7 +134,7 @@ bool LogAnaThread::ScanPhase(std::vector<LogListEntry>& logs, std::set<std::stri
   const std::string folder = ResolveLogFolder();
   const std::string root = LogRootFolder(folder);
   if (folder.empty() || !IsUsableFolder(root)) {
-    ShowWorkerBox(kNoLogFolder);
+    ShowWorkerBox(ShiftJisToWide(kNoLogFolder));
     return false;
   }
   hrStep = S_OK;

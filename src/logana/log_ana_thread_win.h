@@ -137,6 +137,7 @@ class LogAnaThread : public AttachableObject {
   void SendStatus(std::string text);
   // Shown only while the run is wanted.
   void ShowWorkerBox(const std::string& text);
+  void ShowWorkerBox(const std::wstring& text);
 
   WorkerStatus status_;
   bool attached_ = false;

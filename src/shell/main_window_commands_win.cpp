@@ -16,7 +16,7 @@
 namespace zuvelo {
 namespace {
 
-// The texts in Shift-JIS: "未作成", "牌譜保存フォルダ",
+// The texts in Shift-JIS, shown through the wide functions: "未作成", "牌譜保存フォルダ",
 // "牌譜保存フォルダが存在しません。\r\n次の標準 フォルダを作成してもよろしいですか？\r\n\r\n",
 // "牌譜保存フォルダを作成できませんでした\r\n\r\n牌譜の 保存は行なわれません",
 // "このURLからは利用できません", "対局開始", "牌譜情報を記録しました\r\n".
@@ -99,7 +99,7 @@ bool MainWindow::OnCommand(WORD command) {
       NavigateTo(GameHomeSetting().c_str());
       return true;
     case kConfigCommand:
-      ShowMessageBox(window_, kNotMade, nullptr, MB_OK);
+      ShowMessageBox(window_, ShiftJisToWide(kNotMade).c_str(), nullptr, MB_OK);
       return true;
     case kLogFolderCheckCommand:
       CheckLogFolder();
@@ -160,21 +160,21 @@ LRESULT MainWindow::TitleCommand(WPARAM title) {
 LRESULT MainWindow::StartGameCommand(WPARAM log_name) {
   if (!RequestFromGamePage("STARTGAME", log_name)) return 0;
   if (log_name == 0) {
-    tray_.ShowBalloon(kGameStarted);
+    tray_.ShowBalloon(ShiftJisToWide(kGameStarted));
     return 0;
   }
   // A page's log name becomes a file name only when it cannot leave the month folder; the
   // balloon shows it whatever it is.
   const auto* wide = reinterpret_cast<const wchar_t*>(log_name);
   if (const std::optional<std::string> file = PlaceholderFileName(wide)) MakePlaceholder(*file);
-  tray_.ShowBalloon(kGameRecorded + WideToAnsi(wide));
+  tray_.ShowBalloon(ShiftJisToWide(kGameRecorded) + wide);
   return 0;
 }
 
 // Without a text there is nothing to show.
 LRESULT MainWindow::TrayPopupCommand(WPARAM text) {
   if (!RequestFromGamePage("TRAYPOPUP", text) || text == 0) return 0;
-  tray_.ShowBalloon(WideToAnsi(reinterpret_cast<const wchar_t*>(text)));
+  tray_.ShowBalloon(reinterpret_cast<const wchar_t*>(text));
   return 0;
 }
 
@@ -184,7 +184,7 @@ bool MainWindow::RequestFromGamePage(const char* command, WPARAM argument) {
   const std::string address = AddressText(kRequestAddressLimit);
   trace("%s URL=%s\r\n", command, address.c_str());
   if (!address.starts_with(GameHomeAddress())) {
-    tray_.ShowBalloon(kNotFromThisPage);
+    tray_.ShowBalloon(ShiftJisToWide(kNotFromThisPage));
     return false;
   }
   trace("%s url=%s wParam=%X\r\n", command, address.c_str(), static_cast<unsigned>(argument));
@@ -197,15 +197,18 @@ void MainWindow::CheckLogFolder() {
   if (folder.empty() || !Exists(folder)) {
     folder = ResolveLogFolder();
     if (!Exists(folder)) {
-      const std::string question = kMakeLogFolderQuestion + folder;
-      if (ShowMessageBox(window_, question.c_str(), kLogFolderCaption,
+      // The folder is a system path, in the system code page.
+      const std::wstring question = ShiftJisToWide(kMakeLogFolderQuestion) + AnsiToWide(folder);
+      if (ShowMessageBox(window_, question.c_str(), ShiftJisToWide(kLogFolderCaption).c_str(),
                          MB_YESNO | MB_ICONQUESTION) == IDYES) {
         ::CreateDirectoryA(folder.c_str(), nullptr);
       }
     }
     WriteLogPathSetting(folder.c_str());
   }
-  if (!IsUsableFolder(folder)) ShowMessageBox(window_, kLogFolderUnusable, nullptr, MB_ICONERROR);
+  if (!IsUsableFolder(folder)) {
+    ShowMessageBox(window_, ShiftJisToWide(kLogFolderUnusable).c_str(), nullptr, MB_ICONERROR);
+  }
 }
 
 }  // namespace zuvelo

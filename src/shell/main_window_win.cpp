@@ -2,6 +2,7 @@
 // notifications and the tray icon's mouse messages.
 #include "shell/main_window_win.h"
 
+#include "base/code_page_win.h"
 #include "base/handle_win.h"
 #include "bridge/browser_host_win.h"
 #include "net/service_address.h"
@@ -23,7 +24,7 @@ constexpr int kStatusTextInset = 3;
 constexpr UINT kPopupSystemMenu = 0x0313;  // opens the system menu at a screen position
 constexpr WPARAM kSystemMenuAtCursor = 2;
 
-// "現在のページをHOMEに使用する", "標準のページを開く" in Shift-JIS.
+// "現在のページをHOMEに使用する", "標準のページを開く" in Shift-JIS, shown as wide items.
 constexpr const char* kUseAsHome =
     "\x8C\xBB\x8D\xDD\x82\xCC\x83y\x81[\x83W\x82\xF0HOME\x82\xC9\x8Eg\x97p\x82\xB7\x82\xE9";
 constexpr const char* kOpenDefault = "\x95W\x8F\x80\x82\xCC\x83y\x81[\x83W\x82\xF0\x8AJ\x82\xAD";
@@ -220,9 +221,9 @@ void MainWindow::OnDropDown(const NMTOOLBARA& button) {
   if (!home && button.iItem != kGameCommand) return;
   const unique_menu menu(::CreatePopupMenu());
   if (!menu) return;
-  ::AppendMenuA(menu.get(), MF_STRING, kUseAsHomeItem, kUseAsHome);
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kOpenDefaultItem, kOpenDefault);
+  ::AppendMenuW(menu.get(), MF_STRING, kUseAsHomeItem, ShiftJisToWide(kUseAsHome).c_str());
+  ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(menu.get(), MF_STRING, kOpenDefaultItem, ShiftJisToWide(kOpenDefault).c_str());
   RECT rect{};
   ::SendMessageA(toolbar_, TB_GETRECT, static_cast<WPARAM>(button.iItem),
                  reinterpret_cast<LPARAM>(&rect));

@@ -6,6 +6,7 @@
 #include <array>
 #include <span>
 
+#include "base/code_page_win.h"
 #include "base/window_object_win.h"
 
 namespace zuvelo {
@@ -17,8 +18,9 @@ constexpr int kImageSize = 16;
 constexpr int kImageCount = 8;
 constexpr int kLentCommand = -2;
 
-// "対戦", "解析", "設定" in Shift-JIS. A list whose first entry is empty would end there, so the
-// labels start at index 0 and unlabelled buttons have none (-1).
+// "対戦", "解析", "設定" in Shift-JIS, added as a wide list (the literal's own zero ends it).
+// A list whose first entry is empty would end there, so the labels start at index 0 and
+// unlabelled buttons have none (-1).
 constexpr char kLabels[] =
     "\x91\xCE\x90\xED\0"
     "\x89\xF0\x90\xCD\0"
@@ -132,7 +134,8 @@ void SetUpToolbar(HWND wrapper, HINSTANCE instance, bool game_mode) {
   ::SendMessageA(wrapper, TB_SETBITMAPSIZE, 0, MAKELONG(kImageSize, kImageSize));
   TBADDBITMAP bitmap{instance, kToolbarBitmap};
   ::SendMessageA(wrapper, TB_ADDBITMAP, kImageCount, reinterpret_cast<LPARAM>(&bitmap));
-  ::SendMessageA(wrapper, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(kLabels));
+  const std::wstring labels = ShiftJisToWide(std::string_view(kLabels, sizeof kLabels));
+  ::SendMessageA(wrapper, TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(labels.c_str()));
 
   const std::array<TBBUTTON, 8> game = {
       Button(1, kBackCommand, kPlain, kNoLabel),      Button(2, kNextCommand, kPlain, kNoLabel),

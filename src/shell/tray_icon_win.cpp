@@ -1,9 +1,9 @@
-// Tray icon requests through Shell_NotifyIconA, or through a test's hook.
+// Tray icon requests through Shell_NotifyIconW, or through a test's hook. Wide, so that the
+// Japanese balloons read right on every system code page.
 #include "shell/tray_icon_win.h"
 
 #include <algorithm>
-
-#include "base/code_page_win.h"
+#include <iterator>
 
 namespace zuvelo {
 namespace {
@@ -11,20 +11,24 @@ namespace {
 constexpr UINT kTrayId = 0;
 constexpr UINT kBalloonTimeoutMs = 10000;
 
-BOOL Notify(DWORD message, NOTIFYICONDATAA& data) {
+BOOL Notify(DWORD message, NOTIFYICONDATAW& data) {
   if (const TrayHook hook = TraySeam::Get()) return hook(message, data);
-  return ::Shell_NotifyIconA(message, &data);
+  return ::Shell_NotifyIconW(message, &data);
 }
 
+bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+// Cut so that no character loses half of its surrogate pair.
 template <std::size_t N>
-void CopyText(char (&field)[N], std::string_view text) {
-  const std::size_t length = std::min(text.size(), N - 1);
+void CopyCutText(wchar_t (&field)[N], std::wstring_view text) {
+  std::size_t length = text.size();
+  if (length >= N) length = IsHighSurrogate(text[N - 2]) ? N - 2 : N - 1;
   std::copy_n(text.data(), length, field);
-  field[length] = '\0';
+  field[length] = L'\0';
 }
 
-NOTIFYICONDATAA Data(HWND owner, DWORD size) {
-  NOTIFYICONDATAA data{};
+NOTIFYICONDATAW Data(HWND owner, DWORD size) {
+  NOTIFYICONDATAW data{};
   data.cbSize = size;
   data.hWnd = owner;
   data.uID = kTrayId;
@@ -35,19 +39,19 @@ NOTIFYICONDATAA Data(HWND owner, DWORD size) {
 
 void TrayIcon::Add(HWND owner, HICON icon) {
   owner_ = owner;
-  NOTIFYICONDATAA data = Data(owner, NOTIFYICONDATAA_V1_SIZE);
+  NOTIFYICONDATAW data = Data(owner, NOTIFYICONDATAW_V1_SIZE);
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM__TRAYICON;
   data.hIcon = icon;
-  CopyText(data.szTip, kTrayTitle);
+  ::lstrcpynW(data.szTip, kTrayTitle, std::size(data.szTip));
   Notify(NIM_ADD, data);
 }
 
-void TrayIcon::ShowBalloon(std::string_view text) const {
-  NOTIFYICONDATAA data = Data(owner_, NOTIFYICONDATAA_V2_SIZE);
+void TrayIcon::ShowBalloon(std::wstring_view text) const {
+  NOTIFYICONDATAW data = Data(owner_, NOTIFYICONDATAW_V2_SIZE);
   data.uFlags = NIF_INFO;
-  CopyText(data.szInfo, CutAnsi(text, sizeof data.szInfo - 1));
-  CopyText(data.szInfoTitle, kTrayTitle);
+  CopyCutText(data.szInfo, text);
+  ::lstrcpynW(data.szInfoTitle, kTrayTitle, std::size(data.szInfoTitle));
   data.uTimeout = kBalloonTimeoutMs;
   data.dwInfoFlags = NIIF_INFO;
   Notify(NIM_MODIFY, data);
@@ -55,7 +59,7 @@ void TrayIcon::ShowBalloon(std::string_view text) const {
 
 void TrayIcon::Remove() {
   if (owner_ == nullptr) return;
-  NOTIFYICONDATAA data = Data(owner_, NOTIFYICONDATAA_V1_SIZE);
+  NOTIFYICONDATAW data = Data(owner_, NOTIFYICONDATAW_V1_SIZE);
   Notify(NIM_DELETE, data);
   owner_ = nullptr;
 }

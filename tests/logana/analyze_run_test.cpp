@@ -9,6 +9,7 @@
 #include <new>
 
 #include "analyzer_test.h"
+#include "base/code_page_win.h"
 #include "bridge/external_object_win.h"
 #include "logana/cache_file.h"
 #include "logana/logana_cache.h"
@@ -418,7 +419,7 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
     const char* what;
     bool served;        // the placeholder of `name` fetches `bytes`; else its log file holds them
     std::string bytes;  // unused with `prepare`
-    std::string box;    // "": none; "@" stands for the log file's path
+    std::string box;    // "": none; "@" stands for the log file's path; UTF-8
     std::string status = "";  // "": not checked
     bool worker_box = true;   // owned by the host window with the error icon; else no owner, OK
     void (*prepare)(RunLogs&, ServedLogs&, std::string& box) = nullptr;
@@ -433,13 +434,9 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
       {"a log the replay cannot read", false, Gzip("hello"), "", "ERROR(3) hr=1 " + name},
       {"a log with a bad INIT", false, bad_init, "INVALID INIT ten =3\r\n\r\nfiletw=" + name,
        "ERROR(3) hr=80004005 " + name, false},
-      // "牌譜保存フォルダが利用できません..." in Shift-JIS
       {"no log folder", false, "",
-       "\x94\x76\x95\x88\x95\xDB\x91\xB6\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xAA\x97\x98\x97\x70"
-       "\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\r\n\x94\x76\x95\x88\x82\xF0\x95\xDB\x91\xB6\x82"
-       "\xB7\x82\xE9\x90\xDD\x92\xE8\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x81\x41\x91\xCE\x90\xED\x82"
-       "\xF0\x8D\x73\x82\xC8\x82\xC1\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2",
-       "", true,
+       "牌譜保存フォルダが利用できません\r\n牌譜を保存する設定に変更し、対戦を行なってください", "",
+       true,
        [](RunLogs& logs, ServedLogs&, std::string&) { std::filesystem::remove_all(logs.root()); }},
       {"a log file whose name is no log name", false, "", "INVALID LOG FILENAME\r\nx.MJLOG", "",
        true,
@@ -474,7 +471,10 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
     const std::vector<MessageBoxCall> boxes = boxes_.Take();
     ASSERT_EQ(boxes.size(), box.empty() ? 0u : 1u);
     if (!boxes.empty()) {
-      EXPECT_EQ(boxes[0].text, box);
+      // Boxes read as UTF-8 here, on an English system and on a Japanese one.
+      for (UINT code_page : {1252u, 932u}) {
+        EXPECT_EQ(WideToAnsi(boxes[0].ShownText(code_page), CP_UTF8), box) << code_page;
+      }
       EXPECT_EQ(boxes[0].owner, c.worker_box ? host_.hwnd() : nullptr);
       EXPECT_FALSE(boxes[0].caption.has_value());
       EXPECT_EQ(boxes[0].style, static_cast<UINT>(c.worker_box ? MB_ICONERROR : MB_OK));

@@ -36,6 +36,7 @@ namespace zuvelo::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
+using WideLines = std::vector<std::wstring>;
 namespace fs = std::filesystem;
 
 const std::string kGamePage = std::string(kHomeAddress) + "0/";
@@ -90,8 +91,8 @@ class MainWindowTest : public ::testing::Test {
     ProcessMessage(MSG{window, message, wparam, lparam, 0, {}}, main_);
     Pump();
   }
-  Lines TakeBalloons() {
-    Lines balloons;
+  WideLines TakeBalloons() {
+    WideLines balloons;
     for (const auto& [message, data] : std::exchange(tray_, {})) {
       if (message == NIM_MODIFY && (data.uFlags & NIF_INFO)) balloons.push_back(data.szInfo);
     }
@@ -102,22 +103,15 @@ class MainWindowTest : public ::testing::Test {
   TempWorkingFolder folder_;
   const fs::path logs_ = folder_ / "logs";
   MessageBoxRecorder boxes_;
-  std::vector<std::pair<DWORD, NOTIFYICONDATAA>> tray_;
+  std::vector<std::pair<DWORD, NOTIFYICONDATAW>> tray_;
 
  private:
   HWND main_ = nullptr;
-  ScopedTrayHook tray_hook_{[this](DWORD message, const NOTIFYICONDATAA& data) {
+  ScopedTrayHook tray_hook_{[this](DWORD message, const NOTIFYICONDATAW& data) {
     tray_.emplace_back(message, data);
     return TRUE;
   }};
 };
-
-// A UTF-16 text in Shift-JIS, the code page of the program's Japanese texts.
-std::string ShiftJis(const std::wstring& text) {
-  char bytes[512] = {};
-  ::WideCharToMultiByte(932, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
-  return bytes;
-}
 
 // The addresses the control was asked to open since the last look.
 Lines Navigated() {
@@ -127,12 +121,13 @@ Lines Navigated() {
   return addresses;
 }
 
-// Buttons read "command:image:style:label"; the log folder is checked once the window is up.
+// Buttons read "command:image:style:label", the labels as the toolbar holds them whatever the
+// system code page; the log folder is checked once the window is up.
 TEST_F(MainWindowTest, EachModeHasItsFirstPageAndToolbarAndOnlyGameModeChecksTheLogFolder) {
   const bool no_default = !fs::exists(DefaultLogFolder());
-  const std::string start = "4006:1:16:|4007:2:16:|4010:3:16:|-|";
-  const std::string game = "4009:0:24:" + ShiftJis(L"対戦") + "|-|";
-  const std::string home = "4008:0:24:" + ShiftJis(L"解析") + "|-|";
+  const std::wstring start = L"4006:1:16:|4007:2:16:|4010:3:16:|-|";
+  const std::wstring game = L"4009:0:24:対戦|-|";
+  const std::wstring home = L"4008:0:24:解析|-|";
   for (bool game_mode : {true, false}) {
     WriteLogPathSetting(nullptr);
     ASSERT_NE(Open(game_mode, false), nullptr);
@@ -140,24 +135,39 @@ TEST_F(MainWindowTest, EachModeHasItsFirstPageAndToolbarAndOnlyGameModeChecksThe
     EXPECT_EQ(Navigated(), Lines{first});
     EXPECT_EQ(WindowText(Child(4004)), first);
     const HWND bar = Child(4001);
-    std::string buttons;
+    std::wstring buttons;
     for (int i = 0; i < ::SendMessageA(bar, TB_BUTTONCOUNT, 0, 0); ++i) {
       TBBUTTON b{};
-      char label[64] = {};
+      wchar_t label[64] = {};
       ::SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
-      ::SendMessageA(bar, TB_GETBUTTONTEXTA, b.idCommand, reinterpret_cast<LPARAM>(label));
+      ::SendMessageA(bar, TB_GETBUTTONTEXTW, b.idCommand, reinterpret_cast<LPARAM>(label));
       buttons += b.fsStyle == BTNS_SEP
-                     ? std::string("-|")
-                     : std::to_string(b.idCommand) + ":" + std::to_string(b.iBitmap) + ":" +
-                           std::to_string(b.fsStyle) + ":" + label + "|";
+                     ? std::wstring(L"-|")
+                     : std::to_wstring(b.idCommand) + L":" + std::to_wstring(b.iBitmap) + L":" +
+                           std::to_wstring(b.fsStyle) + L":" + label + L"|";
     }
-    EXPECT_EQ(buttons, start + (game_mode ? game : "") + home);
+    EXPECT_EQ(buttons, start + (game_mode ? game : L"") + home);
     EXPECT_TRUE(boxes_.Take().empty()) << "not while the window is being made";
     Pump();
     EXPECT_EQ(!boxes_.Take().empty(), game_mode && no_default);
     EXPECT_EQ(LogPathSetting().empty(), !game_mode);
     Close();
   }
+}
+
+// The items of each menu opened, read while it is up.
+std::wstring menu_items;
+LRESULT CALLBACK RecordMenuItems(int code, WPARAM wparam, LPARAM lparam) {
+  const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lparam);
+  if (sent.message == WM_INITMENUPOPUP) {
+    const auto menu = reinterpret_cast<HMENU>(sent.wParam);
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+      wchar_t item[64] = {};
+      ::GetMenuStringW(menu, i, item, 64, MF_BYPOSITION);
+      menu_items += item + std::wstring(L"|");
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 // The menus are driven from the keyboard: a menu takes the keys waiting in the queue.
@@ -175,8 +185,13 @@ TEST_F(MainWindowTest, DropDownMenusStoreTheCurrentPageOrOpenTheBuiltInPage) {
     Navigated();
     for (WPARAM key : keys) ::PostMessageA(main(), WM_KEYDOWN, key, 0);
     NMTOOLBARA button{{Child(4001), 4001, TBN_DROPDOWN}, id, {}, 0, nullptr, {}};
+    menu_items.clear();
+    const HHOOK hook =
+        ::SetWindowsHookExA(WH_CALLWNDPROC, &RecordMenuItems, nullptr, ::GetCurrentThreadId());
     EXPECT_EQ(::SendMessageA(main(), WM_NOTIFY, 4001, reinterpret_cast<LPARAM>(&button)),
               TBDDRET_DEFAULT);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(menu_items, L"現在のページをHOMEに使用する||標準のページを開く|");
     EXPECT_EQ(GameHomeSetting() + " " + ScriptHomeSetting(), homes) << id << " " << keys.size();
     EXPECT_EQ(Navigated(), opened) << id << " " << keys.size();
     Pump();
@@ -214,25 +229,26 @@ TEST_F(MainWindowTest, BrowserEventsSetTitleStatusAndAddressAndPagesGetTheExtern
 
 // The page is the address box's; names that would leave the month folder make no file.
 TEST_F(MainWindowTest, GameStartsAndPopupsAreOnlyForTheGamePageAndRecordAPlaceholder) {
-  const std::string recorded = ShiftJis(L"牌譜情報を記録しました\r\n");
-  const std::string refused = ShiftJis(L"このURLからは利用できません");
+  const std::wstring recorded = L"牌譜情報を記録しました\r\n";
+  const std::wstring refused = L"このURLからは利用できません";
   const auto placeholder = logs_ / "log" / "201507" / (kLogName + ".mjlog");
   const std::wstring long_text(300, L'b');
-  const std::tuple<std::string, const char*, const wchar_t*, Lines> cases[] = {
-      {kGamePage, "STARTGAME", kLogNameW.c_str(), {recorded + kLogName}},
-      {kGamePage + "?room=3", "STARTGAME", kLogNameW.c_str(), {recorded + kLogName}},
-      {kGamePage, "STARTGAME", nullptr, {ShiftJis(L"対局開始")}},
-      {kGamePage, "STARTGAME", L"..\\..\\..\\esc", {recorded + "..\\..\\..\\esc"}},
-      // Separators only after a best-fit conversion to code page 1252.
-      {kGamePage,
-       "STARTGAME",
-       L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cesc",
-       {recorded + "..\\..\\..\\esc"}},
+  const std::wstring pair = L"\U0001F004";  // one character, two UTF-16 units
+  const std::wstring split = std::wstring(254, L'b') + pair;
+  // Separators only after a best-fit conversion to code page 1252; the balloon shows the name.
+  const std::wstring fit_back = L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cesc";
+  const std::tuple<std::string, const char*, const wchar_t*, WideLines> cases[] = {
+      {kGamePage, "STARTGAME", kLogNameW.c_str(), {recorded + kLogNameW}},
+      {kGamePage + "?room=3", "STARTGAME", kLogNameW.c_str(), {recorded + kLogNameW}},
+      {kGamePage, "STARTGAME", nullptr, {L"対局開始"}},
+      {kGamePage, "STARTGAME", L"..\\..\\..\\esc", {recorded + L"..\\..\\..\\esc"}},
+      {kGamePage, "STARTGAME", fit_back.c_str(), {recorded + fit_back}},
       {kScriptPage, "STARTGAME", kLogNameW.c_str(), {refused}},
       {"http://www.zuvelo.example/00/", "STARTGAME", kLogNameW.c_str(), {refused}},
-      {kGamePage, "TRAYPOPUP", L"Your turn", {"Your turn"}},
+      {kGamePage, "TRAYPOPUP", L"Your turn \u725D", {L"Your turn \u725D"}},
       {kGamePage, "TRAYPOPUP", nullptr, {}},
-      {kGamePage, "TRAYPOPUP", long_text.c_str(), {std::string(255, 'b')}},
+      {kGamePage, "TRAYPOPUP", long_text.c_str(), {std::wstring(255, L'b')}},
+      {kGamePage, "TRAYPOPUP", split.c_str(), {std::wstring(254, L'b')}},
       {"http://evil.example/", "TRAYPOPUP", L"Hi", {refused}},
   };
   ASSERT_NE(Open(true), nullptr);
@@ -244,7 +260,7 @@ TEST_F(MainWindowTest, GameStartsAndPopupsAreOnlyForTheGamePageAndRecordAPlaceho
     ::SetWindowTextA(Child(4005), page.c_str());
     EXPECT_EQ(Command(command, argument), 0);
     EXPECT_EQ(TakeBalloons(), balloons);
-    const bool made = balloons == Lines{recorded + kLogName};
+    const bool made = balloons == WideLines{recorded + kLogNameW};
     EXPECT_EQ(fs::exists(placeholder), made);
     EXPECT_EQ(made ? fs::file_size(placeholder) : 0u, 0u);
   }
@@ -291,8 +307,14 @@ TEST_F(MainWindowTest, ClicksOnTheTrayIconRestoreTheWindowOrOpenItsSystemMenu) {
   Pump();
 }
 
-std::string Box(const MessageBoxCall& box) {
-  return box.text + "|" + box.caption.value_or("-") + "|" + std::to_string(box.style);
+// A box as an English system shows it; a Japanese one must show the same.
+std::wstring Box(const MessageBoxCall& box) {
+  const auto shown = [&](UINT code_page) {
+    return box.ShownText(code_page) + L"|" + box.ShownCaption(code_page).value_or(L"-") + L"|" +
+           std::to_wstring(box.style);
+  };
+  EXPECT_EQ(shown(1252), shown(932));
+  return shown(1252);
 }
 
 // Asked for directly in analyzer-only mode, which never posts it.
@@ -302,30 +324,33 @@ TEST_F(MainWindowTest, TheLogFolderCheckAsksForTheDefaultFolderOnlyWhenThePathIs
   ASSERT_FALSE(fallback.empty());
   std::ofstream(file) << "x";
   const bool asks = !fs::exists(fallback);
-  const std::string question = ShiftJis(
-                                   L"牌譜保存フォルダが存在しません。\r\n次の標準フォルダを"
-                                   L"作成してもよろしいですか？\r\n\r\n") +
-                               fallback + "|" + ShiftJis(L"牌譜保存フォルダ") + "|" +
-                               std::to_string(MB_YESNO | MB_ICONQUESTION);
-  const std::string unusable =
-      ShiftJis(L"牌譜保存フォルダを作成できませんでした\r\n\r\n牌譜の保存は行なわれません|-|") +
-      std::to_string(MB_ICONERROR);
-  const std::tuple<std::string, int, Lines, std::string> cases[] = {
+  const std::wstring question =
+      L"牌譜保存フォルダが存在しません。\r\n次の標準フォルダを作成してもよろしいですか？\r\n\r\n" +
+      AnsiToWide(fallback) + L"|牌譜保存フォルダ|" + std::to_wstring(MB_YESNO | MB_ICONQUESTION);
+  const std::wstring unusable =
+      L"牌譜保存フォルダを作成できませんでした\r\n\r\n牌譜の保存は行なわれません|-|" +
+      std::to_wstring(MB_ICONERROR);
+  const std::tuple<std::string, int, WideLines, std::string> cases[] = {
       {logs, IDYES, {}, logs},
       {file, IDYES, {unusable}, file},
-      {gone, IDNO, asks ? Lines{question, unusable} : Lines{}, fallback},
-      {gone, IDYES, asks ? Lines{question} : Lines{}, fallback}};
+      {gone, IDNO, asks ? WideLines{question, unusable} : WideLines{}, fallback},
+      {gone, IDYES, asks ? WideLines{question} : WideLines{}, fallback}};
   ASSERT_NE(Open(false), nullptr);
   for (const auto& [path, answer, expected, path_after] : cases) {
     WriteLogPathSetting(path.c_str());
     MessageBoxRecorder boxes(answer);
     SendCommand(kLogFolderCheckCommand);
-    Lines shown;
+    WideLines shown;
     for (const MessageBoxCall& box : boxes.Take()) shown.push_back(Box(box));
     EXPECT_EQ(shown, expected) << path << " " << answer;
     EXPECT_EQ(LogPathSetting(), path_after);
   }
   EXPECT_TRUE(fs::is_directory(fallback)) << "made on yes";
+  boxes_.Take();
+  SendCommand(4011);  // settings, not made yet
+  const std::vector<MessageBoxCall> config = boxes_.Take();
+  ASSERT_EQ(config.size(), 1u);
+  EXPECT_EQ(Box(config[0]), L"未作成|-|0");
   if (asks) fs::remove(fallback);
 }
 

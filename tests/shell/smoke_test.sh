@@ -2,7 +2,9 @@
 # smoke_test.sh PROGRAM.exe WINDOW_PROBE.exe WINE_RUN OUTPUT_FOLDER
 # Starts the program under Wine in game mode (from another folder) and analyzer-only mode (as
 # logana.exe in the working folder), checks its window from outside, takes a screenshot, closes
-# it and checks exit code 0 and that no process is left. A settings file naming a log folder
+# it and checks exit code 0 and that no process is left. The system locale is English
+# (wine-run.sh: LC_ALL=C), so the toolbar labels, read back as UTF-16, show that
+# the Japanese texts do not depend on a Japanese code page. A settings file naming a log folder
 # keeps the log-folder question away; the prefix's own one comes back at the end.
 set -u
 program="$1" probe="$2" wine_run="$3" out="$4"
@@ -30,7 +32,13 @@ for exe in "$(basename "$program")" logana.exe; do
       "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
 done
 
-# run MODE EXE FOLDER BUTTONS SHOT
+# The stand-in of the system's dialog font has no Japanese glyphs: link it to the IPA font
+# (tools/install-deps.sh), so that the screenshot shows the labels themselves.
+link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=C timeout -s KILL 30 "$loader" reg add "$link" \
+  /v Tahoma /t REG_MULTI_SZ /d 'ipag.ttf,IPAGothic' /f >/dev/null 2>&1
+
+# run MODE EXE FOLDER BUTTONS SHOT LABELS
 run() {
   mode="$1" exe="$2"
   echo "--- $mode"
@@ -38,7 +46,7 @@ run() {
   facts=$(timeout -s KILL 30 "$wine_run" "$probe" find 20000 | tr -d '\r')
   echo "$facts"
   for fact in 'class=WC_ZUVELO_WIN_APP LOGANA' caption=ZUVELO visible=1 \
-    toolbar=ToolbarWindow32 "buttons=$4"; do
+    toolbar=ToolbarWindow32 "buttons=$4" "labels=$6"; do
     echo "$facts" | grep -qx "$fact" || fail "$mode: want $fact"
   done
   sleep 0.5 # let the window paint before the picture
@@ -55,9 +63,9 @@ run() {
   [ -z "$left" ] || fail "$mode: process left: $left"
 }
 
-run game "$program" "$out" 8 shot.png
+run game "$program" "$out" 8 shot.png '対戦|解析'
 cp "$program" "$out/logana.exe"
-run analyzer "$out/logana.exe" "$work" 6 shot-logana.png
+run analyzer "$out/logana.exe" "$work" 6 shot-logana.png '|解析'
 rm -f "$out/logana.exe"
 
 [ "$failures" -eq 0 ] && echo "smoke test passed"
