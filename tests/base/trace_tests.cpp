@@ -74,6 +74,7 @@ TEST_F(TraceTest, FirstLineAfterAListenerAppearsIsNotLost) {
 // product traces to 514, and a seam installed later still takes the lines away from it.
 TEST_F(TraceTest, WithoutTheSeamLinesGoToPort514) {
   UdpListener product(514);
+  if (product.refused()) GTEST_SKIP() << "this user may not bind 127.0.0.1:514";
   ASSERT_TRUE(product.ok()) << "cannot bind 127.0.0.1:514";
   port_.reset();
   // Other programs trace to 514 as well: only this process's lines are kept.

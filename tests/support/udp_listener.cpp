@@ -10,6 +10,7 @@ namespace zuvelo::testing {
 struct UdpListener::Impl {
   sockets::SocketsStartup startup;  // first: it outlives the socket
   sockets::Socket socket;
+  sockets::SocketError bind_error = 0;
 };
 
 UdpListener::UdpListener(unsigned short port, std::chrono::milliseconds bind_wait)
@@ -19,11 +20,13 @@ UdpListener::UdpListener(unsigned short port, std::chrono::milliseconds bind_wai
   sockets::SetReceiveBuffer(s.get(), 1 << 20);  // bursts from several threads must not be dropped
   constexpr auto kPause = std::chrono::milliseconds(100);
   for (auto waited = std::chrono::milliseconds(0);; waited += kPause) {
-    if (sockets::Bind(s.get(), sockets::LoopbackAddress(), port) == 0) {
+    impl_->bind_error = sockets::Bind(s.get(), sockets::LoopbackAddress(), port);
+    if (impl_->bind_error == 0) {
       impl_->socket = std::move(s);
       return;
     }
-    if (waited >= bind_wait) break;
+    // A privileged port stays refused however long one waits.
+    if (impl_->bind_error == sockets::wsa::kAccessDenied || waited >= bind_wait) break;
     std::this_thread::sleep_for(kPause);
   }
 }
@@ -31,6 +34,8 @@ UdpListener::UdpListener(unsigned short port, std::chrono::milliseconds bind_wai
 UdpListener::~UdpListener() { delete impl_; }
 
 bool UdpListener::ok() const { return impl_->socket.valid(); }
+
+bool UdpListener::refused() const { return impl_->bind_error == sockets::wsa::kAccessDenied; }
 
 unsigned short UdpListener::port() const {
   return ok() ? sockets::LocalPort(impl_->socket.get()) : 0;

@@ -22,6 +22,8 @@ class UdpListener {
   UdpListener& operator=(const UdpListener&) = delete;
 
   [[nodiscard]] bool ok() const;
+  // The bind was refused for want of privileges (a port below 1024 for a user who is not root).
+  [[nodiscard]] bool refused() const;
   // The port bound, 0 when none is.
   [[nodiscard]] unsigned short port() const;
   // One datagram exactly as received (zero byte included), or nothing within the wait;
