@@ -119,7 +119,7 @@ TEST_F(AnalyzeRunTest, StatusTextsOfARunThatDownloadsAPlaceholder) {
             (Lines{"Scanning ... log", "Scanning ... 201507", "Downloading 1/1 " + names[2],
                    "Analyzing 0/3", "Analyzing 1/3", "Analyzing 2/3", "done"}));
   EXPECT_EQ(Seen(), Join({names[2], names[1], names[0]}));  // newest first
-  EXPECT_EQ(ReadAll(placeholder), Gzip(Game(3).text));
+  EXPECT_EQ(ReadBytes(placeholder), Gzip(Game(3).text));
   EXPECT_EQ(Text(L"ana.nTotal + ',' + ana.nProgress"), L"3,3");
   EXPECT_TRUE(boxes_.Take().empty());
 }

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "logana/logana_cache.h"
+#include "support/file_bytes.h"
 
 namespace zuvelo::testing {
 namespace {
@@ -56,15 +57,6 @@ std::string Layout(const Records& records, std::uint32_t version = 1000) {
     }
   }
   return out;
-}
-
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string Gunzip(const fs::path& file) {

@@ -50,7 +50,7 @@ TEST(PlaceholderDownloadTest, APlaceholderIsFilledWholeOrLeftEmpty) {
   served.Put(name, Gzip(Game(1).text));
   EXPECT_EQ(FillPlaceholder(path, home + "0/log/?" + name.substr(0, name.find('&'))),
             DownloadOutcome::kFilled);
-  EXPECT_EQ(ReadAll(path), Gzip(Game(1).text));
+  EXPECT_EQ(ReadBytes(path), Gzip(Game(1).text));
   EXPECT_FALSE(std::filesystem::exists(path + ".part"));
 }
 

@@ -13,6 +13,7 @@
 #include "../shell/temp_working_folder.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "shell/services/settings_win.h"
+#include "support/file_bytes.h"
 
 namespace zuvelo::testing {
 
@@ -29,17 +30,6 @@ inline const gen::GeneratedGame& Game(std::uint64_t seed) {
   return games.at(seed);
 }
 using gen::Gzip;
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-inline std::string ReadAll(const std::string& path) {
-  std::ostringstream bytes;
-  bytes << std::ifstream(path, std::ios::binary).rdbuf();
-  return bytes.str();
-}
 
 class RunLogs {
  public:

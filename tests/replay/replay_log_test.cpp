@@ -20,12 +20,14 @@
 #include "mjlog_dump/json_dump.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "replay/log_file.h"
+#include "support/file_bytes.h"
 #include "syanten_reference.h"
 
 namespace zuvelo {
 namespace {
 
 namespace fs = std::filesystem;
+using zuvelo::testing::ReadBytes;
 using Lines = std::vector<std::string>;
 
 template <typename Range>
@@ -418,13 +420,6 @@ TEST(GeneratedGames, ReplayExactlyAsGeneratedWithTheReferenceHandValues) {
 
 const fs::path kGolden = fs::path(ZUVELO_TEST_DATA_DIR) / "replay" / "golden";
 
-std::string ReadPlain(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 TEST(MjlogDump, EventAndSummaryLinesOfPlainAndGzipLogsMatchTheGoldenFiles) {
   std::vector<fs::path> logs;
   for (const auto& entry : fs::directory_iterator(kGolden))
@@ -440,10 +435,10 @@ TEST(MjlogDump, EventAndSummaryLinesOfPlainAndGzipLogsMatchTheGoldenFiles) {
     const std::string stem = log.stem().string();
     info.name.assign(stem.begin(), stem.end());
     dump::DumpEvents(replayer, text.c_str(), info, out);
-    EXPECT_TRUE(out == ReadPlain(fs::path(log).replace_extension(".jsonl"))) << "differs: " << log;
+    EXPECT_TRUE(out == ReadBytes(fs::path(log).replace_extension(".jsonl"))) << "differs: " << log;
     dump::DumpSummary(replayer, text.c_str(), info, log.filename().string(), summary);
   }
-  EXPECT_EQ(summary, ReadPlain(kGolden / "summary.jsonl"));
+  EXPECT_EQ(summary, ReadBytes(kGolden / "summary.jsonl"));
   std::string missing = "stale";
   EXPECT_FALSE(ReadLogFile((kGolden / "missing.mjlog").string().c_str(), missing));
   EXPECT_TRUE(missing.empty());

@@ -21,11 +21,13 @@
 #include "base/com_ptr_win.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "shell/temp_working_folder.h"
+#include "support/file_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace gen = zuvelo::gen;
+using zuvelo::testing::ReadBytes;
 using Games = std::vector<gen::GeneratedGame>;
 
 // Host paths are on Wine's drive Z; other names are the current folder's.
@@ -35,11 +37,6 @@ std::string WinePath(const std::string& name) {
   if (path.rfind('\\', 0) != 0) return fs::absolute(path).string();
   path.insert(0, "Z:");
   return path;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A new name for every run's files: under Wine an exited process may hold its inherited
@@ -66,7 +63,7 @@ Result RunTool(const std::vector<std::string>& args) {
   std::string line = "\"\"" + WinePath(LOGANA_RUN_EXE) + '"';
   for (const std::string& arg : args) line += " \"" + arg + '"';
   const int code = std::system((line + " >" + out + " 2>" + err + '"').c_str());
-  return {code, ReadFile(out), ReadFile(err)};
+  return {code, ReadBytes(out), ReadBytes(err)};
 }
 
 std::string Example(const char* name) { return WinePath(std::string(EXAMPLES_DIR) + "/" + name); }
@@ -381,7 +378,7 @@ TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLac
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_NE(result.out.find(std::string("logs analysed: ") + reported[run]), std::string::npos)
         << result.out;
-    const std::string tsv = ReadFile("report.tsv"), page = ReadFile("report.html");
+    const std::string tsv = ReadBytes("report.tsv"), page = ReadBytes("report.html");
     EXPECT_EQ(ReadTsv(tsv, 3), ExpectedReport(games, player));
     const std::size_t own = result.out.find("== " + player + ": ");
     EXPECT_LT(own, result.out.find("== 4-player, ")) << "the chosen player's sections first";
@@ -398,7 +395,7 @@ TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLac
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_NE(result.out.find(std::string("logs analysed: ") + counted[run]), std::string::npos)
         << result.out;
-    EXPECT_EQ(ReadTsv(ReadFile("counts.tsv"), 1), ExpectedCounts(games));
+    EXPECT_EQ(ReadTsv(ReadBytes("counts.tsv"), 1), ExpectedCounts(games));
   }
 }
 

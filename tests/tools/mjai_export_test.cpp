@@ -15,11 +15,14 @@
 #include "logana/log_name.h"
 #include "mjlog_dump/mjai_folder.h"
 #include "mjlog_gen/mjlog_gen.h"
+#include "support/file_bytes.h"
 
 namespace zuvelo {
 namespace {
 
 namespace fs = std::filesystem;
+using zuvelo::testing::ReadBytes;
+using zuvelo::testing::WriteBytes;
 
 // Tile kinds 0..33: 1m..9m, 1p..9p, 1s..9s, then E S W N P F C.
 std::string KindName(int kind) {
@@ -158,13 +161,6 @@ std::vector<std::string> ExpectedLines(const gen::GeneratedGame& game, bool redF
 
 const fs::path kData = fs::path(ZUVELO_TEST_DATA_DIR);
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 // Inputs with every call kind, red and plain fives, a double win and abortive draws: logs of
 // the replay's golden set and generated games kept as files, so the streams stay fixed.
 TEST(MjaiExport, GoldenStreamsAreByteExact) {
@@ -263,11 +259,6 @@ TEST(MjaiExport, LogsWithoutAStreamLeaveTheOutputAsItWas) {
     EXPECT_EQ(result.reason, reason) << text;
     EXPECT_EQ(out, "kept\n") << text;
   }
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 TEST(MjaiFolder, ConvertsEveryLogWholeAndNamesWhyTheOthersAreSkipped) {
