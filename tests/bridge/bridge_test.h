@@ -1,5 +1,4 @@
-// Fixture of the bridge tests: the page fixture with a leak check after every test, and script
-// classes made only for the tests, one per Invoke flavour, declared as the program's are.
+// Script classes made for the tests, one per Invoke style, and a leak check after every test.
 #pragma once
 
 #include <new>
@@ -12,7 +11,7 @@
 
 namespace zuvelo::testing {
 
-inline int live_samples = 0;  // objects of the classes below
+inline int live_samples = 0;
 struct LiveCount {
   LiveCount() { ++live_samples; }
   ~LiveCount() { --live_samples; }
@@ -23,7 +22,6 @@ inline HRESULT Give(const Invocation& call, unique_variant value) {
   return S_OK;
 }
 
-// Methods and properties, one of them writable; its unknown-member line shows the flags.
 class Sample final : public AutomationObject<Sample>, LiveCount {
  public:
   static constexpr ScriptClass kClass = ScriptClass(
@@ -37,7 +35,6 @@ class Sample final : public AutomationObject<Sample>, LiveCount {
     };
     return members;
   }
-  // The first integer less the second, in script order.
   HRESULT Sub(const Invocation& call) {
     ++calls;
     if (call.count() != 2) return DISP_E_BADPARAMCOUNT;
@@ -56,7 +53,6 @@ class Sample final : public AutomationObject<Sample>, LiveCount {
   com_ptr<IDispatch> slot;
 };
 
-// Properties only; no construction line.
 class Record final : public AutomationObject<Record>, LiveCount {
  public:
   static constexpr ScriptClass kClass =
@@ -70,7 +66,6 @@ class Record final : public AutomationObject<Record>, LiveCount {
   HRESULT Score(const Invocation& call) { return Give(call, variant_i4(25000)); }
 };
 
-// Every member through the hand-out rule with the caller's flags, like the file writer.
 class Note final : public AutomationObject<Note>, LiveCount {
  public:
   static constexpr ScriptClass kClass =
@@ -83,7 +78,6 @@ class Note final : public AutomationObject<Note>, LiveCount {
     };
     return members;
   }
-  // Exactly one argument; a text is kept.
   HRESULT Write(const Invocation& call) {
     if (call.count() != 1) return E_INVALIDARG;
     if (IsType(call.arg(0), VT_BSTR)) text += bstr_view(V_BSTR(call.arg(0)));
@@ -94,8 +88,7 @@ class Note final : public AutomationObject<Note>, LiveCount {
   std::wstring text;
 };
 
-// The analyzer's shape: a script face and an attachable face sharing one count. It traces only
-// unknown names; its members throw or answer S_FALSE.
+// The analyzer's shape: a script face and an attachable face sharing one count.
 class Worker final : public AutomationObject<Worker>, public AttachableObject, LiveCount {
  public:
   static constexpr ScriptClass kClass =

@@ -1,6 +1,4 @@
-// A test double of the web-browser control (Wine has no page engine here): a real OLE control
-// that ATL's "AtlAxWin" window creates from its class identifier. Tests drive it as the page
-// engine would: navigations complete, and events fire, when the test says so.
+// The web-browser control's double (Wine has no page engine): navigations and events on demand.
 #pragma once
 
 #include <windows.h>
@@ -23,9 +21,8 @@
 #include "base/variant_win.h"
 #include "bridge/browser_host_win.h"
 
-// Methods nobody calls: ZV_STUBS(result, (name, parameter types...), ...) defines each to answer
-// `result`; ZV_GETTERS and ZV_PROPERTIES(type, names...) define get_name(type*), and
-// put_name(type) too, answering E_NOTIMPL.
+// Methods nobody calls: ZV_STUBS(result, (name, types...)...); ZV_GETTERS/ZV_PROPERTIES(type,
+// names).
 #define ZV_PARENS ()
 #define ZV_EXPAND(...) ZV_EXPAND3(ZV_EXPAND3(ZV_EXPAND3(ZV_EXPAND3(__VA_ARGS__))))
 #define ZV_EXPAND3(...) ZV_EXPAND2(ZV_EXPAND2(ZV_EXPAND2(ZV_EXPAND2(__VA_ARGS__))))
@@ -51,7 +48,6 @@
 
 namespace zuvelo::testing {
 
-// Reference counting for a class of the faces given, and a count of its objects alive.
 template <class... Faces>
 class Counted : public Faces... {
  public:
@@ -72,7 +68,6 @@ class Counted : public Faces... {
   LONG refs_ = 1;
 };
 
-// Ends a QueryInterface: the first face (not null) listed with `riid`, with a reference.
 struct Face {
   std::initializer_list<IID> iids;
   IUnknown* face;
@@ -87,7 +82,6 @@ inline HRESULT Offer(REFIID riid, void** ppv, std::initializer_list<Face> faces)
   return *ppv = nullptr, E_NOINTERFACE;
 }
 
-// A value handed over to whoever clears it.
 inline VARIANT Raw(unique_variant value) {
   VARIANT raw;
   value.release_to(&raw);
@@ -100,7 +94,6 @@ inline std::string WindowText(HWND window) {
   return text;
 }
 
-// How the next doubles behave from their creation on.
 struct BrowserDoubleOptions {
   bool web_browser = true;      // answers IWebBrowser and IWebBrowser2
   bool events = true;           // offers its connection points
@@ -109,7 +102,6 @@ struct BrowserDoubleOptions {
   int document_after_asks = 0;  // get_Document answers "none" this many times first
 };
 
-// A bare automation object standing for what pages hold: a script object, an external object.
 class PageObject final : public Counted<IDispatch> {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -118,7 +110,6 @@ class PageObject final : public Counted<IDispatch> {
   ZV_DISPATCH_STUBS;
 };
 
-// The handler a document starts with, standing for the container's own.
 class SiteHandler final : public Counted<IDocHostUIHandler> {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -216,10 +207,8 @@ class DocumentDouble final : public Counted<IHTMLDocument2, IServiceProvider, IC
            (get_styleSheets, IHTMLStyleSheetsCollection**), (toString, BSTR*),
            (createStyleSheet, BSTR, LONG, IHTMLStyleSheet**));
 
-  // The handler in force: the container's at first, then whatever SetUIHandler put there.
   [[nodiscard]] IDocHostUIHandler* handler() const { return handler_.get(); }
   [[nodiscard]] SiteHandler* site_handler() const { return site_.get(); }
-  // What script sees as window.external: the handler's answer, or nothing with its result.
   HRESULT AskForExternal(com_ptr<IDispatch>& external) const {
     external.reset();
     return handler_ ? handler_->GetExternal(external.put()) : E_NOTIMPL;
@@ -246,8 +235,6 @@ struct NavigateCall {
   bool operator==(const NavigateCall&) const = default;
 };
 
-// Messages the double's view window received (it belongs to another module, as the real
-// control's windows do).
 inline std::vector<UINT> view_messages;
 inline std::vector<UINT> TakeViewMessages() { return std::exchange(view_messages, {}); }
 
@@ -262,7 +249,6 @@ class BrowserDouble final
   ~BrowserDouble() override {
     if (latest == this) latest = nullptr;
   }
-  // The double made last, while it lives.
   static BrowserDouble* Latest() { return latest; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -277,7 +263,6 @@ class BrowserDouble final
                    when(options_.events, static_cast<IConnectionPointContainer*>(this))},
                   {{IID_IViewObject}, static_cast<IViewObject*>(this)}});
   }
-  // IWebBrowser2; history steps are recorded by name.
   STDMETHODIMP GoBack() override { return Step(L"GoBack"); }
   STDMETHODIMP GoForward() override { return Step(L"GoForward"); }
   STDMETHODIMP GoHome() override { return Step(L"GoHome"); }
@@ -321,7 +306,6 @@ class BrowserDouble final
   ZV_PROPERTIES(int, ToolBar);
   ZV_PROPERTIES(VARIANT_BOOL, Visible, StatusBar, MenuBar, FullScreen, Offline, Silent,
                 RegisterAsBrowser, TheaterMode, AddressBar, Resizable);
-  // IOleObject. The site keeps the container alive, as with any embedded control.
   STDMETHODIMP SetClientSite(IOleClientSite* site) override {
     site_ = com_ptr<IOleClientSite>::copy_of(site);
     return S_OK;
@@ -347,7 +331,6 @@ class BrowserDouble final
            (GetUserType, DWORD, LPOLESTR*), (GetExtent, DWORD, SIZEL*),
            (Advise, IAdviseSink*, DWORD*), (EnumAdvise, IEnumSTATDATA**),
            (GetMiscStatus, DWORD, DWORD*), (SetColorScheme, LOGPALETTE*));
-  // IOleInPlaceActiveObject: the control takes Tab and Backspace.
   STDMETHODIMP GetWindow(HWND* window) override {
     *window = view_;
     return view_ ? S_OK : E_FAIL;
@@ -359,8 +342,7 @@ class BrowserDouble final
   ZV_STUBS(S_OK, (OnFrameWindowActivate, BOOL), (OnDocWindowActivate, BOOL),
            (ResizeBorder, LPCRECT, IOleInPlaceUIWindow*, BOOL), (EnableModeless, BOOL));
   ZV_STUBS(E_NOTIMPL, (ContextSensitiveHelp, BOOL));
-  // IConnectionPointContainer and IConnectionPoint: one point serves both event sets, advising
-  // on the one found last. As the real control does, it asks a sink for its set's identity.
+  // One point serves both event sets; like the real control it asks a sink for its set.
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
     *point = nullptr;
     if (riid != DIID_DWebBrowserEvents && riid != DIID_DWebBrowserEvents2) {
@@ -379,14 +361,12 @@ class BrowserDouble final
     sinks_.emplace(*cookie = ++last_cookie_, std::pair{found_, std::move(events)});
     return S_OK;
   }
-  // IOleObject's too, which is never advised.
   STDMETHODIMP Unadvise(DWORD cookie) override {
     return sinks_.erase(cookie) ? S_OK : CONNECT_E_NOCONNECTION;
   }
   ZV_STUBS(E_NOTIMPL, (EnumConnectionPoints, IEnumConnectionPoints**),
            (GetConnectionInterface, IID*), (EnumConnections, IEnumConnections**),
            (GetConnectionPointContainer, IConnectionPointContainer**));
-  // IViewObject: the content is a plain area of kContentColor.
   STDMETHODIMP Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
                     LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override {
     if (aspect != DVASPECT_CONTENT || bounds == nullptr) return DV_E_DVASPECT;
@@ -400,8 +380,6 @@ class BrowserDouble final
   ZV_STUBS(E_NOTIMPL, (GetColorSet, DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**),
            (Freeze, DWORD, LONG, void*, DWORD*), (Unfreeze, DWORD),
            (SetAdvise, DWORD, DWORD, IAdviseSink*), (GetAdvise, DWORD*, DWORD*, IAdviseSink**));
-  // Driving it as a page engine would. The pending navigation (or `address`) becomes the
-  // document: NavigateComplete on the first event set, DocumentComplete on the second.
   void CompleteNavigation(const std::wstring& address = {}) {
     const std::wstring target = address.empty() ? std::exchange(pending_, {}) : address;
     document_.reset(new DocumentDouble(target, options_.site_handler, script.get()));
@@ -410,7 +388,6 @@ class BrowserDouble final
          {Raw(variant_dispatch(static_cast<IHTMLDocument2*>(document_.get()))),
           Raw(variant_text(target))});
   }
-  // One event to the sinks of one set, arguments in script order; they are cleared afterwards.
   void Fire(REFIID set, DISPID id, std::vector<VARIANT> args) {
     std::reverse(args.begin(), args.end());  // automation stores them last-first
     DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()),
@@ -423,8 +400,7 @@ class BrowserDouble final
     }
     for (VARIANT& arg : args) ::VariantClear(&arg);
   }
-  // BeforeNavigate, NewWindow or FrameNewWindow: the address first and a flag by reference
-  // last; true when a sink set the flag (cancelled, or processed).
+  // True when a sink set the by-reference flag (cancelled, or processed).
   bool FireWithFlag(DISPID id, VARIANT address) {
     VARIANT_BOOL flag = VARIANT_FALSE;
     VARIANT none{}, post_data{}, flag_ref{};
@@ -437,7 +413,6 @@ class BrowserDouble final
           flag_ref});
     return flag != VARIANT_FALSE;
   }
-  // StatusTextChange or TitleChange on both sets.
   void FireOnBothSets(DISPID id, const std::wstring& text) {
     Fire(DIID_DWebBrowserEvents, id, {Raw(variant_text(text))});
     Fire(DIID_DWebBrowserEvents2, id, {Raw(variant_text(text))});
@@ -474,8 +449,7 @@ class BrowserDouble final
   std::map<DWORD, std::pair<IID, com_ptr<IDispatch>>> sinks_;
 };
 
-// Registers the double's class (itself its class factory) for this process while it lives, and
-// makes new browser hosts embed it. Main thread only.
+// Makes new browser hosts embed the double while it lives. Main thread only.
 class BrowserDoubleRegistration final : public IClassFactory {
  public:
   BrowserDoubleRegistration() {

@@ -1,5 +1,4 @@
-// The browser host around the control's test double, the stand-in main window its parent, and
-// the prefix rule for pages that get window.external.
+// The browser host around the control's double, and which pages get window.external.
 #include "bridge/browser_host_win.h"
 
 #include <cwchar>
@@ -22,7 +21,6 @@ constexpr const char* kGamePage = "http://www.zuvelo.example/0/";
 constexpr const wchar_t* kGamePageW = L"http://www.zuvelo.example/0/";
 constexpr const char* kHandlerSet = "WC__WWW Set DocUIHander ok\r\n";
 
-// A named command the host sent, with a narrow text or none.
 ReceivedCommand Got(const char* name, const char* text = nullptr) {
   return {name, text != nullptr, L"", text ? text : "", ::GetCurrentThreadId()};
 }
@@ -35,7 +33,6 @@ std::vector<NavigateCall> NavigationTo(const std::string& address) {
 class BrowserHostTest : public PageTest {
  protected:
   void SetUp() override {
-    // Control hosting with the double, once the program-wide set-up has started COM.
     static const bool hosting = InitControlHosting() &&
                                 RegisterBrowserHostClass(::GetModuleHandleA(nullptr)) != 0 &&
                                 (new BrowserDoubleRegistration)->ok();
@@ -56,7 +53,6 @@ class BrowserHostTest : public PageTest {
                                      150, main_.hwnd(), nullptr, nullptr, nullptr));
     return browser_.get();
   }
-  // A host on a completed page with the host's handler installed, its commands so far taken.
   BrowserDouble& HostOnPage(const std::wstring& address) {
     EXPECT_NE(MakeHost(), nullptr);
     control().CompleteNavigation(address);
@@ -74,7 +70,6 @@ class BrowserHostTest : public PageTest {
   unique_window browser_;
 };
 
-// Closing destroys the host: the events are disconnected, the document gets its handler back.
 TEST_F(BrowserHostTest, EmbedsTheControlWhichGetsSizeFocusAndHistoryButtonsUntilItCloses) {
   ASSERT_NE(MakeHost(), nullptr);
   const HWND control_window = ::GetDlgItem(browser_.get(), kBrowserControlId);
@@ -123,10 +118,8 @@ TEST_F(BrowserHostTest, AControlThatCannotBeDrivenFailsTheWindowWithItsBox) {
   }
 }
 
-// Texts, also one given at creation, become navigations the parent may cancel, or history steps.
 TEST_F(BrowserHostTest, TextsBecomeNavigationsOrHistoryStepsAndOnlyAddressesStayAsText) {
-  // A text, the history step it makes (or none: a navigation), and whether it becomes the window
-  // text (else the text before remains).
+  // A text, its history step (none: a navigation), and whether it becomes the window text.
   const std::tuple<const char*, const wchar_t*, bool> cases[] = {
       {"about:home", L"GoHome", false},
       {"about:gobackward", L"GoBack", false},
@@ -200,8 +193,7 @@ TEST_F(BrowserHostTest, EventsReachTheParentAsTextAndOnlyPopupsOfTheServiceOpen)
   control().Fire(DIID_DWebBrowserEvents2, DISPID_BEFORENAVIGATE2, {});
   control().Fire(DIID_DWebBrowserEvents, DISPID_NEWWINDOW, {Raw(variant_text(L"http://a.b/"))});
   EXPECT_TRUE(main_.TakeCommands().empty());
-  // Pop-ups of the service open in the user's browser, others are blocked: the event, the address
-  // (or none: not a string), and what opens.
+  // The event, the address (none: not a string), and what opens in the user's browser.
   const std::tuple<DISPID, const wchar_t*, const char*> cases[] = {
       {DISPID_NEWWINDOW, L"http://www.zuvelo.example/help", "http://www.zuvelo.example/help"},
       {DISPID_FRAMENEWWINDOW, kGamePageW, kGamePage},
@@ -247,7 +239,6 @@ TEST_F(BrowserHostTest, TheHandlerIsInstalledOncePerDocumentAndPassesOnToAFormer
   EXPECT_EQ(second->handler_changes, 1);
   EXPECT_EQ(Trace(), Lines{kHandlerSet});
 
-  // Without a former handler the browser keeps its defaults.
   BrowserDoubleRegistration::options().site_handler = false;
   IDocHostUIHandler* handler = HostOnPage(kGamePageW).document()->handler();
   ASSERT_NE(handler, nullptr);
@@ -255,11 +246,8 @@ TEST_F(BrowserHostTest, TheHandlerIsInstalledOncePerDocumentAndPassesOnToAFormer
   EXPECT_EQ(handler->TranslateAccelerator(&key, nullptr, 0), S_FALSE);
 }
 
-// The security rule: pages of the service and the two chosen start pages get window.external;
-// every other page is refused and the main window is not even asked. (The prefix rule itself
-// is tested on its own.)
+// Other pages are refused without asking the main window.
 TEST_F(BrowserHostTest, OnlyTheServicesPagesAndTheChosenStartPagesGetTheExternalObject) {
-  // The stored GAME_HOME and SCRIPT_HOME (or none), a page, and whether it is trusted.
   const std::tuple<const char*, const char*, const wchar_t*, bool> cases[] = {
       {nullptr, nullptr, L"http://www.zuvelo.example/1/script/tools.html", true},
       {nullptr, nullptr, L"http://evil.example/", false},
@@ -330,7 +318,6 @@ TEST(PageTrustTest, APageIsTrustedOnlyUnderATrustedAddressThatNamesAHost) {
       {{}, L"http://a.example/", false},
       {{L"", L"http://b.example/"}, L"http://b.example/x", true},
       {{L"http://a.example/", L"http://b.example/"}, L"http://c.example/", false},
-      // A local page the user stored, and the documents under it; nothing else local.
       {{L"file:///C:/pages/home.html"}, L"file:///C:/pages/home.html", true},
       {{L"file:///C:/pages/home.html"}, L"file:///C:/pages/home.html#top", true},
       {{L"file:///C:/pages/"}, L"file:///C:/pages/stats/year.html", true},

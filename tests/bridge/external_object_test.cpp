@@ -1,5 +1,4 @@
-// window.external as pages use it: mjCommand and the objects it creates, the two hand
-// calculators in both argument forms, and the requests sent to the main window.
+// window.external as pages use it, from real JScript.
 #include <algorithm>
 #include <tuple>
 
@@ -32,7 +31,7 @@ class ExternalTest : public PageTest {
     PageTest::TearDown();
   }
 
-  // What external.member(arguments) gives script: its value as text, or the error's number.
+  // The value as text, or the error's number.
   std::wstring Result(const wchar_t* member, const std::wstring& arguments) {
     return Text(L"(function () { try { return String(external." + std::wstring(member) + L"(" +
                 arguments + L")); } catch (e) { return String(e.number); } })()");
@@ -44,7 +43,6 @@ class ExternalTest : public PageTest {
   com_ptr<IDispatchBrowserExternalImpl> external_;
 };
 
-// Tile codes of a hand in notation (the first free copy of each kind), or its kind counts.
 std::vector<int> Codes(const char* notation, bool counts = false) {
   const ParsedHand hand = ParseTileNotation(notation);
   EXPECT_TRUE(hand.ok()) << notation << ": " << hand.message;
@@ -78,10 +76,9 @@ TEST_F(ExternalTest, MjCommandAnswersItsThreeCommandsExactlyAndOnlyIntoAResultSl
         L"'CREATEINSTANCE::file1.0'", L"'VERSION', 5"}) {
     EXPECT_EQ(Result(L"mjCommand", arguments), kNotFound) << ::testing::PrintToString(arguments);
   }
-  // A statement gives no result slot: nothing is made or answered then.
+  // A statement gives no result slot.
   EXPECT_EQ(Attempt(L"external.mjCommand('CREATEINSTANCE::FILE1.0');"), kNotFound);
   EXPECT_EQ(Trace(), Lines{});
-  // A failure leaves a result slot as it was without a text, and emptied after one.
   std::pair<unique_variant, VARTYPE> cases[] = {
       {variant_i4(5), VT_I4}, {variant_text(L"NOPE"), VT_EMPTY}, {variant_text(L"VERSION"), VT_R8}};
   for (auto& [argument, after] : cases) {
@@ -125,7 +122,7 @@ TEST_F(ExternalTest, AnAnalyzerThatCannotGetThePageScriptIsNotMade) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "IDispatchLogAnaImpl CONSTRUCT\r\n"), 0);
 }
 
-// An array is read in order, separate codes last-first, and only what the hand model can hold.
+// An array is read in order, separate codes last-first.
 TEST_F(ExternalTest, CalcSyanten14ReadsUpToFourteenSlots) {
   const std::vector<int> won = Codes("123m456p789s11222z"), ready = Codes("123m456p789s1122z");
   std::vector<int> padded(13, 255);
@@ -134,7 +131,6 @@ TEST_F(ExternalTest, CalcSyanten14ReadsUpToFourteenSlots) {
       {ArrayOf(won), won},
       {Join(won), {won.rbegin(), won.rend()}},
       {ArrayOf(ready), ready},
-      // Fifteen: the one written first is not read.
       {L"'x', " + Join(won), {won.rbegin(), won.rend()}},
       {L"", {}},
       {L"255, 0", {0, 255}},
@@ -166,8 +162,7 @@ TEST_F(ExternalTest, CalcSyanten14ReadsUpToFourteenSlots) {
             Lines{"CalcSyanten14 5,255,255,255,255,255,255,255,255,255,255,255,255,255\r\n"});
 }
 
-// Counts are read in script order, up to 34, and only what the hand model can hold; separate
-// counts may total more than 14, the search copes.
+// Separate counts may total more than 14: the search copes.
 TEST_F(ExternalTest, CalcSyanten34ReadsUpToThirtyFourCounts) {
   const std::vector<int> won = Codes("123m456p789s11222z", true);
   const std::vector<int> ready = Codes("123m456p789s1122z", true);
@@ -191,7 +186,6 @@ TEST_F(ExternalTest, CalcSyanten34ReadsUpToThirtyFourCounts) {
     EXPECT_EQ(Result(L"mjCalcSyanten34", arguments), std::to_wstring(CalcSyanten34(counts)))
         << ::testing::PrintToString(arguments);
   }
-  // Fifteen tiles in an array are too many.
   for (const wchar_t* arguments : {L"5", L"-1", L"0, 5", L"[5]", L"[-1]", L"[4, 4, 4, 3]"}) {
     EXPECT_EQ(Result(L"mjCalcSyanten34", arguments), kFail) << ::testing::PrintToString(arguments);
   }
@@ -201,8 +195,7 @@ TEST_F(ExternalTest, CalcSyanten34ReadsUpToThirtyFourCounts) {
 }
 
 TEST_F(ExternalTest, RequestsGoSynchronouslyToTheMainWindow) {
-  // The arguments, their count and the type of the one stored first as traced, and the text sent
-  // (or none).
+  // Arguments, their count and the type of the one stored first as traced, the text sent.
   const std::tuple<const wchar_t*, int, int, const wchar_t*> cases[] = {
       {L"", 0, 0, nullptr},
       {L"'2015071412gm-0009-0000-0a1b2c3d'", 1, VT_BSTR, L"2015071412gm-0009-0000-0a1b2c3d"},
@@ -217,7 +210,6 @@ TEST_F(ExternalTest, RequestsGoSynchronouslyToTheMainWindow) {
     for (const auto& [arguments, count, type, text] : cases) {
       SCOPED_TRACE(::testing::PrintToString(std::wstring(member) + L"(" + arguments + L")"));
       EXPECT_EQ(Result(member, arguments), L"undefined");
-      // Already there when the call returns, sent from this thread.
       const ReceivedCommand expected{command, text != nullptr, text ? text : L"", "",
                                      ::GetCurrentThreadId()};
       EXPECT_EQ(main_.TakeCommands(), std::vector<ReceivedCommand>{expected});

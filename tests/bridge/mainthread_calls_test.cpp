@@ -1,5 +1,4 @@
-// Named commands, attach / step / detach through the stand-in main window and its queue, window
-// procedures that throw, and the fatal message box that ends the program on an internal error.
+// Named commands, attach / step / detach, throwing window procedures and the fatal box.
 #include <atomic>
 #include <cstdio>
 #include <new>
@@ -32,7 +31,6 @@ TEST_F(MainThreadCallsTest, DoubleAttachAndUnknownDetachAreFatal) {
     EXPECT_EQ(shown[i].style, static_cast<UINT>(MB_OK));
     EXPECT_TRUE(shown[i].fatal);
   }
-  // Under the test hook the faults leave the counts alone: one attach, one detach.
   EXPECT_EQ(RefCount(static_cast<IDispatch*>(worker.get())), 1u);
   EXPECT_EQ(RefCount(static_cast<IDispatch*>(stranger.get())), 1u);
 }
@@ -75,7 +73,6 @@ TEST_F(MainThreadCallsTest, ATimedNamedCommandGivesUpOnABusyWindow) {
   main_.answer = 42;
   LRESULT answer = -1;
   std::atomic<int> answered = -1;
-  // This thread is busy joining, so nobody handles the message in time.
   std::thread([&] {
     answered = SendNamedCommandTimeout(main_.hwnd(), "PING", 0, 1, &answer);
   }).join();
@@ -88,7 +85,6 @@ TEST_F(MainThreadCallsTest, ATimedNamedCommandGivesUpOnABusyWindow) {
   EXPECT_EQ(answer, 42);
 }
 
-// A window object whose procedure throws: on creation when told to, and on two messages.
 class Throwing final : public WindowObject {
  public:
   static constexpr UINT kOutOfMemory = WM_USER + 1, kOther = WM_USER + 2;

@@ -1,4 +1,3 @@
-// Program-wide set-up, the recording main window and the page fixture's helpers.
 #include "page_test.h"
 
 #include <cstring>

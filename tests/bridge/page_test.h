@@ -1,7 +1,4 @@
-// Fixture for objects that page script creates: the headless page (a real JScript engine, the
-// hidden main window, which records the named commands it is sent, and the host window handing
-// out the engine's global object), one trace receiver for the program, and message boxes
-// recorded instead of shown.
+// Fixture for objects page script creates: the headless page, the trace, recorded message boxes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,7 +21,6 @@ using headless::PumpUntil;
 using headless::PumpWaiting;
 using TestHostWindow = headless::HostWindow;
 
-// One named command as the main window received it, its argument read while it was handled:
 // STATUS and the browser's DISPID_ events carry a narrow text, the others a wide text or null.
 struct ReceivedCommand {
   std::string name;
@@ -40,7 +36,6 @@ class TestMainWindow {
  public:
   [[nodiscard]] HWND hwnd() const { return window_.hwnd(); }
   [[nodiscard]] AttachedObjects& attached() { return window_.attached(); }
-  // The commands received since the last take.
   std::vector<ReceivedCommand> TakeCommands() { return std::exchange(commands_, {}); }
 
   LRESULT answer = 0;           // to every named command but GETEXTERNAL
@@ -62,9 +57,8 @@ class PageTest : public ::testing::Test {
 
   static Lines Trace() { return ProcessTraceListener().Take(); }
 
-  // String(expression) as script computes it.
   std::wstring Text(const std::wstring& expression);
-  // "ok", or the number of the error that the statements throw.
+  // "ok", or the number of the error the statements throw.
   std::wstring Attempt(const std::wstring& statements);
 
   TestMainWindow main_;
@@ -80,13 +74,11 @@ std::vector<unique_variant> Args(Values&&... values) {
   return args;
 }
 
-// The count as the object keeps it, seen through AddRef/Release.
 inline ULONG RefCount(IUnknown* object) {
   object->AddRef();
   return object->Release();
 }
 
-// HRESULTs as script sees them in a caught error's number.
 inline std::wstring ErrorNumber(HRESULT hr) { return std::to_wstring(static_cast<int>(hr)); }
 
 }  // namespace zuvelo::testing

@@ -1,6 +1,4 @@
-// The program-wide set-up of a Windows test program that drives script objects: COM on the
-// test thread, and the program's own sockets start-up before the first trace line (the trace
-// channel is made once and never retried). Register it with ZUVELO_COM_TEST_ENVIRONMENT().
+// COM on the test thread, and sockets up before the first trace line (the channel is made once).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,8 +28,7 @@ class ComTestEnvironment : public ::testing::Environment {
   std::unique_ptr<ComApartment> apartment_;
 };
 
-// A script helper for tests that check result codes: attempt(f) is 'ok' or the failure's number.
-// ES3: no JSON, no forEach.
+// attempt(f) is 'ok' or the failure's number.
 inline constexpr const wchar_t* kAttemptHelper =
     LR"(
 function attempt(f) {

@@ -1,14 +1,8 @@
 #!/usr/bin/env python3
-"""A scriptable HTTP server on 127.0.0.1 for the download client's tests and benchmark.
+"""A scriptable HTTP server on 127.0.0.1: the path picks a raw answer (see ROUTES).
 
-The request path picks an answer (see ROUTES), written as raw bytes so that malformed and
-misbehaving answers are possible. Standard library only.
-
-  http_test_server.py start --port-file F --pid-file P [--log-dir D]   detached, once ready
-  http_test_server.py stop --pid-file P
-
-The port file holds the chosen free port. A server left without a connection for two minutes
-ends by itself, so an interrupted test run leaves nothing behind.
+start --port-file F --pid-file P [--log-dir D] serves detached; stop --pid-file P. Idle for two
+minutes it ends by itself, so an interrupted test run leaves nothing behind.
 """
 
 import argparse
@@ -31,7 +25,6 @@ def pattern(size):
 
 
 class Answer:
-    """One connection's request and the means to answer it."""
 
     def __init__(self, sock, request, server):
         self.sock, self.request, self.server = sock, request, server
@@ -55,7 +48,6 @@ class Answer:
                   + body)
 
     def hold(self):
-        """Keeps the connection open until the client closes it or HOLD_SECONDS pass."""
         deadline = time.monotonic() + HOLD_SECONDS
         while time.monotonic() < deadline:
             if select.select([self.sock], [], [], deadline - time.monotonic())[0] \
@@ -187,7 +179,6 @@ class Handler(socketserver.BaseRequestHandler):
                     return
                 request += piece
             answer = Answer(self.request, request, self.server)
-            # By the whole path, else by its first segment ("/status/404" goes to "/status").
             handler = ROUTES.get(answer.path) or ROUTES.get("/" + answer.path.split("/")[1])
             if handler:
                 handler(answer)
@@ -220,7 +211,6 @@ def serve(server, args):
 
 
 def start(args):
-    """Binds here, so the port is known at once, and serves from a detached child."""
     server = Server(("127.0.0.1", 0), Handler)
     server.log_dir, server.last_use = args.log_dir, time.monotonic()
     pid = os.fork()

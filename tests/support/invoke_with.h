@@ -1,4 +1,3 @@
-// A hand-made IDispatch call, for tests that go past the script engine.
 #pragma once
 
 #include <oaidl.h>
@@ -9,7 +8,7 @@
 
 namespace zuvelo::testing {
 
-// Invoke with arguments given in script order, laid out last-first as automation stores them.
+// Arguments in script order, laid out last-first as automation stores them.
 inline HRESULT InvokeWith(IDispatch* object, DISPID id, WORD flags,
                           std::vector<unique_variant> args, VARIANT* result) {
   std::vector<VARIANT> stored;

@@ -1,4 +1,4 @@
-// Records message boxes instead of showing them, for as long as it lives.
+// Records message boxes instead of showing them while it lives.
 #pragma once
 
 #include <mutex>
@@ -10,10 +10,8 @@ namespace zuvelo::testing {
 
 class MessageBoxRecorder {
  public:
-  // Every box is answered with `answer`.
   explicit MessageBoxRecorder(int answer = IDOK);
 
-  // The boxes asked for since the last take, in order.
   std::vector<MessageBoxCall> Take();
 
  private:
