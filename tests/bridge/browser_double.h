@@ -21,8 +21,7 @@
 #include "base/variant_win.h"
 #include "bridge/browser_host_win.h"
 
-// Methods nobody calls: ZV_STUBS(result, (name, types...)...); ZV_GETTERS/ZV_PROPERTIES(type,
-// names).
+// Unused methods: ZV_STUBS(result, (name, types...)...); ZV_GETTERS/ZV_PROPERTIES(type, names).
 #define ZV_PARENS ()
 #define ZV_EXPAND(...) ZV_EXPAND3(ZV_EXPAND3(ZV_EXPAND3(ZV_EXPAND3(__VA_ARGS__))))
 #define ZV_EXPAND3(...) ZV_EXPAND2(ZV_EXPAND2(ZV_EXPAND2(ZV_EXPAND2(__VA_ARGS__))))
