@@ -1,8 +1,5 @@
-// libFuzzer entry over the scanner and the replay: any bytes as a log text, replayed with every
-// event (through mjlog-dump's writer, which reads every seat at every event, and its mjai
-// export) and with only the log-level events. Must never crash, trip a sanitizer or read past the
-// terminating zero. Built with the test data folder, it is also a test that runs the corpus through
-// the entry, so what the fuzzer once found stays fixed in every build.
+// Fuzz entry for any bytes as a log; with the test data folder it also replays the corpus as a
+// test.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -32,7 +29,7 @@ class Silent : public ReplayReporter {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // Exactly size + 1 bytes, so the sanitizer sees any read past the terminating zero.
+  // Exactly size + 1 bytes, so a sanitizer sees any read past the terminating zero.
   const std::unique_ptr<char[]> text(new char[size + 1]);
   std::memcpy(text.get(), data, size);
   text[size] = '\0';
@@ -54,18 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
+
+#include "support/file_bytes.h"
 
 TEST(ReplayFuzzCorpus, EveryCorpusFileRunsCleanly) {
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(
            std::filesystem::path(ZUVELO_TEST_DATA_DIR) / "replay" / "fuzz")) {
-    std::ifstream file(entry.path(), std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    const std::string bytes = zuvelo::testing::ReadBytes(entry.path());
     SCOPED_TRACE(entry.path().filename().string());
-    EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
+    EXPECT_EQ(
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+        0);
     ++files;
   }
   EXPECT_GT(files, 10);

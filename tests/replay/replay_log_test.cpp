@@ -1,19 +1,16 @@
-// ReplayLog: the events of hand-written logs, REACH steps, stopping on a failing event, every
-// replay message byte for byte; generated games replayed exactly as the generator made them;
-// mjlog-dump's output of plain and gzip logs against golden files, and its JSON strings.
+// Replaying logs: hand-written and generated games, messages, and mjlog-dump's golden output.
 #include "replay/replay_log.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
-#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hand_testing.h"
@@ -37,12 +34,11 @@ std::string Join(const Range& values) {
   return out.str();
 }
 
-// The hand values every seat shows to script, against the reference search on the seat's
-// tiles alone. Furiten follows the rule on the seat's own discards of the round as the events
-// tell them; a hand that is to discard shows the waits and furiten of its last 3n+1 tiles.
+// Each seat's hand values against the reference search; a hand that is to discard keeps the
+// waits and furiten of its last 3n+1 tiles.
 class HandValueCheck {
  public:
-  int mismatches = 0, ready = 0, furiten = 0;
+  int mismatches = 0;
   std::string first;
 
   void Round() { seats_ = {}; }
@@ -56,7 +52,7 @@ class HandValueCheck {
  private:
   struct Seat {
     KindCounts counts{};
-    int syanten = 8;  // of an empty hand, as reset
+    int syanten = 8;  // an empty hand's
     std::vector<TileKind> waits;
     bool furiten = false;
     std::array<bool, kKindCount> discarded{};
@@ -75,31 +71,28 @@ class HandValueCheck {
     if (waiting && s.syanten == 0)
       s.furiten =
           std::any_of(s.waits.begin(), s.waits.end(), [&](int k) { return s.discarded[k]; });
-    ready += waiting && s.syanten == 0;
-    furiten += s.furiten;
     if (tehai.Syanten() == s.syanten && tehai.machi == s.waits && tehai.furiten == s.furiten)
       return;
     if (mismatches++ == 0)
-      first = event + ", seat " + std::to_string(seat) + " " + hand_testing::Describe(counts) +
-              ": shanten " + std::to_string(tehai.Syanten()) + " waits " +
-              hand_testing::Describe(tehai.machi) + " furiten " + std::to_string(tehai.furiten) +
-              ", reference " + std::to_string(s.syanten) + " " + hand_testing::Describe(s.waits) +
-              " " + std::to_string(s.furiten);
+      first = event + ", seat " + std::to_string(seat) + " " + hand_testing::Describe(counts);
   }
 
   std::array<Seat, 4> seats_;
 };
 
-// Writes each event as one line; the n-th event (from 1) returns `failResult` instead of 0.
-// Every event also checks the hand values of the players the log began with.
-class RecordingEvents : public ReplayEvents {
+// One line per event; the failAt-th event (from 1) returns failResult.
+class RecordingEvents : public ReplayEvents, public ReplayReporter {
  public:
   explicit RecordingEvents(EventSet supplied = EventSet::All(), int failAt = 0, int failResult = 0)
       : supplied_(supplied), failAt_(failAt), failResult_(failResult) {}
 
+  int result = 0;
   Lines lines;
+  std::vector<ReplayMessage> messages;
+  Players players;
   HandValueCheck hands;
 
+  void Report(const ReplayMessage& message) override { messages.push_back(message); }
   EventSet Supplied() const override { return supplied_; }
   int OnLogBegin(const LogInfo& info, const Players& players) override {
     players_ = &players;
@@ -147,12 +140,6 @@ class RecordingEvents : public ReplayEvents {
   int failAt_, failResult_;
 };
 
-class RecordingReporter : public ReplayReporter {
- public:
-  std::vector<ReplayMessage> messages;
-  void Report(const ReplayMessage& message) override { messages.push_back(message); }
-};
-
 const std::string kSc = " sc=\"250,0,250,0,250,0,250,0\"";
 const std::string kName = "2010010100gm-0009-0000-deadbeef&tw=0";
 
@@ -162,7 +149,6 @@ std::string Codes(int first, int n = 13) {
   return Join(codes);
 }
 
-// Seat s is dealt codes 13s .. 13s+12.
 std::string Init(const std::string& seed = "0,0,0,2,3,52") {
   std::string init = "<INIT seed=\"" + seed + "\" ten=\"250,250,250,250\" oya=\"0\"";
   for (int seat = 0; seat < 4; ++seat)
@@ -175,34 +161,24 @@ std::string Log(const std::string& elements) {
          "<RYUUKYOKU" + kSc + " owari=\"250,0.0,250,0.0,250,0.0,250,0.0\" /></mjloggm>";
 }
 
-struct Replayed {
-  int result;
-  Lines lines;
-  std::vector<ReplayMessage> messages;
-  Players players;
-};
+using Replayed = RecordingEvents;
 
 Replayed Replay(const std::string& text, RecordingEvents events = RecordingEvents()) {
-  RecordingReporter reporter;
   LogInfo info;
   info.name.assign(kName.begin(), kName.end());
-  Replayed run{0, {}, {}, {}};
-  run.result = ReplayLog(text.c_str(), info, run.players, events, reporter);
+  events.result = ReplayLog(text.c_str(), info, events.players, events, events);
   EXPECT_EQ(events.hands.mismatches, 0) << events.hands.first;
-  return {run.result, events.lines, reporter.messages, run.players};
+  return events;
 }
 
-TEST(ReplayLog, NotALogAndIncompleteLogsRaiseNothing) {
-  const Replayed notALog = Replay("<?xml version=\"1.0\"?>" + Log(Init()));
-  EXPECT_EQ(notALog.result, kReplayNotALog);
-  EXPECT_TRUE(notALog.lines.empty());
+TEST(ReplayLog, IncompleteLogsRaiseNothing) {
   std::string noOwari = Log(Init() + "<XX/>");
   noOwari.replace(noOwari.find(" owari"), 2, " x");
   const Replayed skipped = Replay(noOwari);
   EXPECT_EQ(skipped.result, kReplayOk);
   EXPECT_TRUE(skipped.lines.empty());
   EXPECT_TRUE(skipped.messages.empty());
-  EXPECT_EQ(skipped.players[0].un, u"A");  // the players' line is read before the check
+  EXPECT_EQ(skipped.players[0].un, u"A");
 }
 
 TEST(ReplayLog, WithoutPerMoveEventsTheElementsAreNeverWalked) {
@@ -211,7 +187,6 @@ TEST(ReplayLog, WithoutPerMoveEventsTheElementsAreNeverWalked) {
   EXPECT_EQ(run.result, kReplayOk);
   EXPECT_EQ(run.lines, (Lines{"OnLogBegin " + kName, "OnLogEnd [250,0,250,0,250,0,250,0]"}));
   EXPECT_TRUE(run.messages.empty());
-  // One per-move event is enough to walk them.
   const Replayed walked =
       Replay(Log(Init() + "<BROKEN/>"), RecordingEvents(EventSet().Add(ReplayEvent::kDora)));
   EXPECT_EQ(walked.result, kReplayFault);
@@ -220,7 +195,6 @@ TEST(ReplayLog, WithoutPerMoveEventsTheElementsAreNeverWalked) {
 }
 
 TEST(ReplayLog, ElementsRaiseTheirEventsInScenesThatCloseAtTheNextInitOrTheEnd) {
-  // Seat 1 holds 13..25; it pons 26 from the next seat with its 24 and 25, then discards 13.
   const int pon = (6 * 3 + 2) << 9 | 3 << 5 | 8 | 1;
   const std::string sc = " sc=\"250,-1.5,250,15.9,250,0,250,0\"";
   const Replayed run =
@@ -235,27 +209,21 @@ TEST(ReplayLog, ElementsRaiseTheirEventsInScenesThatCloseAtTheNextInitOrTheEnd) 
   EXPECT_EQ(run.lines,
             (Lines{"OnLogBegin " + kName, "OnSceneBegin 0,0,0,2,3 [52]", "OnTsumo 0,52",
                    "OnDahai 0,52", "OnNaki 1," + std::to_string(pon) + ",1,1 26,24,25,255",
-                   "OnDahai 1,13", "OnDora 44",  // low 8 bits
-                   "OnSceneEnd", "OnSceneBegin 1,0,0,4,5 [60,61]",
+                   "OnDahai 1,13", "OnDora 44", "OnSceneEnd", "OnSceneBegin 1,0,0,4,5 [60,61]",
                    "OnAgari 2 40,8000,1 [1,1,52,2] [39] [12] " + scores + " 3,1",
-                   // Missing ten values are 0; fromWho persists, paoWho does not.
                    "OnAgari 1 30,0,0 [] [] [] " + scores + " -1,1",
                    "OnRyuukyoku 'yao9' [250,-1,250,15,250,0,250,0] 0,1,0,1",
                    "OnRyuukyoku '' " + scores + " 0,1,0,1", "OnSceneEnd", "OnLogEnd " + scores}));
 }
 
 TEST(ReplayLog, ReachStepsRaiseOnceAndLowerTheScoreOnce) {
-  const struct {
-    std::string reaches;
-    int reachEvents;
-    int ten;
-  } cases[] = {
-      {"<REACH who=\"1\"/>", 1, 240},  // no step yet: event and score
-      {"<REACH who=\"1\" step=\"1\"/><REACH who=\"1\" ten=\"250,250,250,250\" step=\"2\"/>", 1,
-       240},
-      {"<REACH who=\"1\" step=\"1\"/><REACH who=\"1\"/>", 2, 250},  // the step persists
-      {"<REACH who=\"1\" step=\"2\"/><REACH who=\"1\"/>", 0, 230},
-  };
+  const std::string once = "<REACH who=\"1\"/>", step1 = "<REACH who=\"1\" step=\"1\"/>";
+  // clang-format off
+  const struct { std::string reaches; int reachEvents, ten; } cases[] = {
+      {once, 1, 240}, {step1 + "<REACH who=\"1\" ten=\"250,250,250,250\" step=\"2\"/>", 1, 240},
+      {step1 + once, 2, 250},  // the step persists
+      {"<REACH who=\"1\" step=\"2\"/>" + once, 0, 230}};
+  // clang-format on
   for (const auto& c : cases) {
     const Replayed run = Replay(Log(Init() + c.reaches));
     ASSERT_EQ(run.result, kReplayOk) << c.reaches;
@@ -263,13 +231,11 @@ TEST(ReplayLog, ReachStepsRaiseOnceAndLowerTheScoreOnce) {
         << c.reaches;
     EXPECT_EQ(run.players[1].ten, c.ten) << c.reaches;
   }
-  // The lowest score a log can give stays there rather than wrapping round.
   std::string lowest = Init();
   lowest.replace(lowest.find("250,250,250,250"), 15, "250,-2147483648,250,250");
   const Replayed floor = Replay(Log(lowest + "<REACH who=\"1\"/><REACH who=\"1\" step=\"2\"/>"));
   ASSERT_EQ(floor.result, kReplayOk);
   EXPECT_EQ(floor.players[1].ten, INT32_MIN);
-  // Without step the score drops even when the event fails.
   const Replayed failed =
       Replay(Log(Init() + "<REACH who=\"2\"/>"), RecordingEvents(EventSet::All(), 3, 7));
   EXPECT_EQ(failed.result, 7);
@@ -280,7 +246,7 @@ TEST(ReplayLog, AFailingEventStopsEverything) {
   const std::string text = Log(Init() + "<T52/><D52/>" + Init() + "<T52/>" + Init() + "<T52/>");
   const Replayed full = Replay(text);
   ASSERT_EQ(full.result, kReplayOk);
-  const int third = 10;  // OnTsumo of the third round
+  const int third = 10;
   ASSERT_EQ(full.lines[third - 1], "OnTsumo 0,52");
   const Replayed stopped = Replay(text, RecordingEvents(EventSet::All(), third, -5));
   EXPECT_EQ(stopped.result, -5);
@@ -288,11 +254,10 @@ TEST(ReplayLog, AFailingEventStopsEverything) {
 }
 
 TEST(ReplayLog, EveryReplayMessageByteForByte) {
-  using I = MessageIcon;
+  constexpr MessageIcon E = MessageIcon::kError;
   const std::string file = "\r\n\r\nfiletw=" + kName;
   const std::string head = "<INIT seed=\"1,2,3,4,5\" ten=\"1,2,3,4\" hai0=\"";
-  const std::string hand0 = Codes(0), hand1 = Codes(13), long1 = Codes(13, 14);
-  // "": a fault without a message.
+  const std::string hand0 = Codes(0), hand1 = Codes(13), long1 = Codes(13, 14), d = Init();
   // clang-format off
   const struct { std::string elements, text; MessageIcon icon = MessageIcon::kNone; } cases[] = {
       {Init("1,2,3,4"), "INVALID INIT seed=4" + file},
@@ -300,28 +265,26 @@ TEST(ReplayLog, EveryReplayMessageByteForByte) {
       {"<INIT seed=\"1,2,3,4,5\" ten=\"1,2,3,4\" hai0=\"1\"/>", "INVALID INIT hai0=1" + file},
       {head + hand0 + "\" hai1=\"" + long1 + "\"/>", "INVALID INIT hai1=14" + file},
       {head + hand0 + "\" hai1=\"" + hand1 + "\"/>", "INVALID INIT hai2=0" + file},
-      {Init() + "<REACH who=\"0\" step=\"3\"/>", "INVALID REACH step=3" + file},
-      {Init() + "<DORA/>", "INVALID DORA hai=0\r\n"},
-      {Init() + "<DORA hai=\"1,2\"/>", "INVALID DORA hai=2\r\n"},
-      {Init() + "<AGARI who=\"0\" sc=\"1,2\"/>", "INVALID AGARI sc=2\r\n"},
-      {Init() + "<AGARI who=\"0\" doraHaiUra=\"1,2,3,4,5,6,7,8\"" + kSc + "/>",
+      {d + "<REACH who=\"0\" step=\"3\"/>", "INVALID REACH step=3" + file},
+      {d + "<DORA/>", "INVALID DORA hai=0\r\n"},
+      {d + "<DORA hai=\"1,2\"/>", "INVALID DORA hai=2\r\n"},
+      {d + "<AGARI who=\"0\" sc=\"1,2\"/>", "INVALID AGARI sc=2\r\n"},
+      {d + "<AGARI who=\"0\" doraHaiUra=\"1,2,3,4,5,6,7,8\"" + kSc + "/>",
        "INVALID AGARI doraHaiUra=8\r\n"},
-      {Init() + "<RYUUKYOKU sc=\"1,2,3,4,5,6,7,8,9\"/>", "INVALID RYUUKYOKU sc=9\r\n"},
-      {Init() + "<T52/><T53/>", "TEHAI FULL", I::kError},
-      {Init() + "<D52/>", "INVALID TEHAI hai136=52", I::kError},
-      {Init() + "<D300/>", "INVALID TEHAI hai136=44", I::kError},
-      {Init() + "<D255/>", "INVALID TEHAI hai136=255", I::kError},  // no slot is a match
-      {Init() + "<T0/><N who=\"0\" m=\"65280\"/>", "INVALID TEHAI hai136=255", I::kError},
-      {Init() + "<D0/>", ""},  // 12 tiles: the shanten update refuses them
-      {Init() + "<T0/><N who=\"0\" m=\"41586\"/>", "INVALID TEHAI hai136=111", I::kError},
-      {Init() + "<T0/><N who=\"0\" m=\"2066\"/>", "TehaiNaki INVALID Chakan"},
-      {Init() + "<N who=\"0\" m=\"33\"/>", "UNKNOWN NAKI TYPE m=33"},
-      {Init() + "<N who=\"0\" m=\"2147418145\"/>", "UNKNOWN NAKI TYPE m=2147418145"},
-      {Init() + "<N who=\"0\" m=\"7463\"/>", "INVALID TEHAI hai136=18", I::kError},  // 8 but no 18
-      {Init() + "<N m=\"7463\"/>", "INVALID WHO who=-1" + file},
-      {Init() + "<N who=\"7\" m=\"7463\"/>", "INVALID WHO who=7" + file},
-      {Init() + "<REACH who=\"4\" step=\"2\"/>", "INVALID WHO who=4" + file},
-      {Init() + "<AGARI who=\"x\"" + kSc + "/>", "INVALID WHO who=72" + file}};
+      {d + "<RYUUKYOKU sc=\"1,2,3,4,5,6,7,8,9\"/>", "INVALID RYUUKYOKU sc=9\r\n"},
+      {d + "<T52/><T53/>", "TEHAI FULL", E}, {d + "<D52/>", "INVALID TEHAI hai136=52", E},
+      {d + "<D300/>", "INVALID TEHAI hai136=44", E}, {d + "<D255/>", "INVALID TEHAI hai136=255", E},
+      {d + "<T0/><N who=\"0\" m=\"65280\"/>", "INVALID TEHAI hai136=255", E},
+      {d + "<D0/>", ""},  // 12 tiles: refused without a message
+      {d + "<T0/><N who=\"0\" m=\"41586\"/>", "INVALID TEHAI hai136=111", E},
+      {d + "<T0/><N who=\"0\" m=\"2066\"/>", "TehaiNaki INVALID Chakan"},
+      {d + "<N who=\"0\" m=\"33\"/>", "UNKNOWN NAKI TYPE m=33"},
+      {d + "<N who=\"0\" m=\"2147418145\"/>", "UNKNOWN NAKI TYPE m=2147418145"},
+      {d + "<N who=\"0\" m=\"7463\"/>", "INVALID TEHAI hai136=18", E},
+      {d + "<N m=\"7463\"/>", "INVALID WHO who=-1" + file},
+      {d + "<N who=\"7\" m=\"7463\"/>", "INVALID WHO who=7" + file},
+      {d + "<REACH who=\"4\" step=\"2\"/>", "INVALID WHO who=4" + file},
+      {d + "<AGARI who=\"x\"" + kSc + "/>", "INVALID WHO who=72" + file}};
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.elements.substr(0, 60));
@@ -329,8 +292,7 @@ TEST(ReplayLog, EveryReplayMessageByteForByte) {
     EXPECT_EQ(run.result, kReplayFault);
     ASSERT_EQ(run.messages.size(), c.text.empty() ? 0u : 1u);
     if (!c.text.empty()) {
-      EXPECT_EQ(run.messages[0].text, c.text);
-      EXPECT_EQ(run.messages[0].icon, c.icon);
+      EXPECT_EQ(std::tie(run.messages[0].text, run.messages[0].icon), std::tie(c.text, c.icon));
     }
     for (const std::string& line : run.lines) EXPECT_NE(line.rfind("OnLogEnd", 0), 0u);
   }
@@ -339,43 +301,28 @@ TEST(ReplayLog, EveryReplayMessageByteForByte) {
 TEST(ReplayLog, AReplayerReusedForManyLogsStartsEachLogAfresh) {
   LogReplayer replayer;
   LogInfo info;
-  RecordingReporter reporter;
   Players players;
-  // The first log leaves step 1 and a type behind; the second must not see them.
   const std::string first = Log(Init() + "<REACH who=\"1\" step=\"1\"/><GO type=\"kan4\"/>");
   const std::string second = Log(Init() + "<REACH who=\"1\"/>");
   RecordingEvents a, b;
-  ASSERT_EQ(replayer.Replay(first.c_str(), info, players, a, reporter), kReplayOk);
-  ASSERT_EQ(replayer.Replay(second.c_str(), info, players, b, reporter), kReplayOk);
+  ASSERT_EQ(replayer.Replay(first.c_str(), info, players, a, a), kReplayOk);
+  ASSERT_EQ(replayer.Replay(second.c_str(), info, players, b, b), kReplayOk);
   EXPECT_EQ(players[1].ten, 240);
   EXPECT_EQ(b.lines[b.lines.size() - 3], "OnRyuukyoku '' [250,0,250,0,250,0,250,0] 0,0,0,0");
 }
 
-// Under Wine (and qemu for 32 bits) a game costs far more; fewer seeds keep the run short.
-#if defined(_WIN32)
-constexpr std::uint64_t kGames = 250;
-#else
-constexpr std::uint64_t kGames = 2000;
-#endif
-
-// The generator also covers the rare endings, every call kind, three players, long score
-// lists and Japanese names. The hand values at every event are the reference's.
 TEST(GeneratedGames, ReplayExactlyAsGeneratedWithTheReferenceHandValues) {
   LogReplayer replayer;
-  std::set<std::string> ryuukyokuTypes;
-  std::set<int> callTypes;
-  int threePlayerGames = 0, longOwari = 0, japaneseNames = 0;
-  HandValueCheck hands;
-  for (std::uint64_t seed = 1; seed <= kGames; ++seed) {
+  for (std::uint64_t seed = 1; seed <= GENERATED_GAMES; ++seed) {
     SCOPED_TRACE(seed);
     const gen::GeneratedGame game = gen::GenerateGame(seed);
     Players players;
     RecordingEvents events;
-    RecordingReporter reporter;
     LogInfo info;
     info.name.assign(game.name.begin(), game.name.end());
-    ASSERT_EQ(replayer.Replay(game.text.c_str(), info, players, events, reporter), kReplayOk)
-        << (reporter.messages.empty() ? "" : reporter.messages[0].text);
+    ASSERT_EQ(replayer.Replay(game.text.c_str(), info, players, events, events), kReplayOk)
+        << (events.messages.empty() ? "" : events.messages[0].text);
+    ASSERT_EQ(events.hands.mismatches, 0) << events.hands.first;
     gen::EventCounts counts{};
     Lines calls, expectedCalls;
     for (const std::string& line : events.lines) {
@@ -383,11 +330,9 @@ TEST(GeneratedGames, ReplayExactlyAsGeneratedWithTheReferenceHandValues) {
         counts[e] += line.substr(0, line.find(' ')) == ReplayEventName(ReplayEvent(e));
       if (line.rfind("OnNaki", 0) == 0) calls.push_back(line);
     }
-    for (const gen::GenCall& c : game.calls) {
+    for (const gen::GenCall& c : game.calls)
       expectedCalls.push_back("OnNaki " + Join(std::array{c.who, int{c.m}, c.type, c.from}) + " " +
                               Join(c.tiles));
-      callTypes.insert(c.type);
-    }
     EXPECT_EQ(counts, game.events);
     EXPECT_EQ(calls, expectedCalls);
     EXPECT_EQ(events.lines.back(), "OnLogEnd [" + Join(game.owari) + "]");
@@ -395,27 +340,11 @@ TEST(GeneratedGames, ReplayExactlyAsGeneratedWithTheReferenceHandValues) {
       const Tehai& tehai = players[seat].tehai;
       std::vector<TileCode> hand(tehai.hai.begin(), tehai.hai.begin() + tehai.nHai);
       std::sort(hand.begin(), hand.end());
-      EXPECT_EQ(hand, game.finalHands[seat]) << "seat " << seat;
-      EXPECT_EQ(players[seat].ten, game.finalTen[seat]) << "seat " << seat;
-      EXPECT_EQ(players[seat].un, game.names[seat]) << "seat " << seat;
-      japaneseNames += std::any_of(game.names[seat].begin(), game.names[seat].end(),
-                                   [](char16_t c) { return c >= 0x3000; });
+      EXPECT_EQ(std::tie(hand, players[seat].ten, players[seat].un),
+                std::tie(game.finalHands[seat], game.finalTen[seat], game.names[seat]))
+          << "seat " << seat;
     }
-    hands.mismatches += events.hands.mismatches, hands.ready += events.hands.ready;
-    hands.furiten += events.hands.furiten;
-    if (hands.first.empty()) hands.first = events.hands.first;
-    ryuukyokuTypes.insert(game.ryuukyokuTypes.begin(), game.ryuukyokuTypes.end());
-    threePlayerGames += game.players == 3;
-    longOwari += game.owari.size() == 16;
   }
-  EXPECT_EQ(hands.mismatches, 0) << "first: " << hands.first;
-  std::printf("hand values: %d ready, %d furiten\n", hands.ready, hands.furiten);
-  EXPECT_GT(threePlayerGames, 0);
-  EXPECT_GT(longOwari, 0);
-  EXPECT_GT(japaneseNames, 0);
-  EXPECT_EQ(callTypes, (std::set<int>{0, 1, 2, 4, 5, 6}));
-  EXPECT_EQ(ryuukyokuTypes,
-            (std::set<std::string>{"", "nm", "yao9", "kaze4", "reach4", "ron3", "kan4"}));
 }
 
 const fs::path kGolden = fs::path(ZUVELO_TEST_DATA_DIR) / "replay" / "golden";
@@ -429,7 +358,7 @@ TEST(MjlogDump, EventAndSummaryLinesOfPlainAndGzipLogsMatchTheGoldenFiles) {
   LogReplayer replayer;
   std::string summary;
   for (const fs::path& log : logs) {
-    std::string text = "stale", out;  // replaced, not appended to
+    std::string text = "stale", out;
     ASSERT_TRUE(ReadLogFile(log.string().c_str(), text)) << log;
     LogInfo info;
     const std::string stem = log.stem().string();
@@ -444,25 +373,18 @@ TEST(MjlogDump, EventAndSummaryLinesOfPlainAndGzipLogsMatchTheGoldenFiles) {
   EXPECT_TRUE(missing.empty());
 }
 
-// A log's text is at most 16 MiB, gzip or plain: one byte more reads as no file at all, and a
-// downloaded body whose text would pass the cap is known before it is written anywhere.
 TEST(LogFile, ATextPastTheCapReadsAsNothing) {
   constexpr std::size_t kCap = 16u << 20;
   const std::string most(kCap, '<'), over(kCap + 1, '<');
   const std::string member = gen::Gzip("x");
-  const struct {
-    const char* what;
-    std::string bytes;
-    std::size_t text;  // 0: refused
-  } cases[] = {
-      {"plain at the cap", most, kCap},
-      {"plain past it", over, 0},
-      {"gzip at the cap", gen::Gzip(most), kCap},
-      {"gzip past it", gen::Gzip(over), 0},
+  // clang-format off
+  const struct { const char* what; std::string bytes; std::size_t text; } cases[] = {  // 0: refused
+      {"plain at the cap", most, kCap}, {"plain past it", over, 0},
+      {"gzip at the cap", gen::Gzip(most), kCap}, {"gzip past it", gen::Gzip(over), 0},
       {"members past it together", gen::Gzip(most) + member, 0},
-      {"trailing bytes are no member", member + "junk", 1},
-  };
-  const fs::path file = "log_cap_test.mjlog";  // in the build folder ctest runs the tests in
+      {"trailing bytes are no member", member + "junk", 1}};
+  // clang-format on
+  const fs::path file = "log_cap_test.mjlog";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
@@ -475,19 +397,15 @@ TEST(LogFile, ATextPastTheCapReadsAsNothing) {
 }
 
 TEST(MjlogDump, JsonStringsStayValidWhateverTheBytes) {
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
-      {"plain", "\"plain\""},
-      {"q\"b\\s", "\"q\\\"b\\\\s\""},
-      {"\r\n\t", "\"\\r\\n\\u0009\""},
-      {"\xE3\x81\x82", "\"\xE3\x81\x82\""},
-      {"\xFF<\x80", "\"\\u00FF<\\u0080\""},
-      {"\xE3\x81", "\"\\u00E3\\u0081\""},
-      {"\xC0\xAF", "\"\\u00C0\\u00AF\""},
-      {"\xED\xA0\x80", "\"\\u00ED\\u00A0\\u0080\""},             // an encoded surrogate
-      {"\xE0\x80\xAF", "\"\\u00E0\\u0080\\u00AF\""},             // overlong
-      {"\xF4\x90\x80\x80", "\"\\u00F4\\u0090\\u0080\\u0080\""},  // past U+10FFFF
-      {"\xF0\x9F\x80\x84", "\"\xF0\x9F\x80\x84\""},
-  };
+      {"plain", "\"plain\""}, {"q\"b\\s", "\"q\\\"b\\\\s\""}, {"\r\n\t", "\"\\r\\n\\u0009\""},
+      {"\xE3\x81\x82", "\"\xE3\x81\x82\""}, {"\xFF<\x80", "\"\\u00FF<\\u0080\""},
+      {"\xE3\x81", "\"\\u00E3\\u0081\""}, {"\xC0\xAF", "\"\\u00C0\\u00AF\""},
+      {"\xED\xA0\x80", "\"\\u00ED\\u00A0\\u0080\""}, {"\xF0\x9F\x80\x84", "\"\xF0\x9F\x80\x84\""},
+      {"\xE0\x80\xAF", "\"\\u00E0\\u0080\\u00AF\""},  // overlong
+      {"\xF4\x90\x80\x80", "\"\\u00F4\\u0090\\u0080\\u0080\""}};
+  // clang-format on
   for (const auto& [in, want] : cases) {
     std::string out;
     dump::AppendJsonString(out, in);

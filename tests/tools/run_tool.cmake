@@ -1,6 +1,4 @@
-# Feeds CASE.txt to TOOL (through EMULATOR when cross-built); fails unless the output equals
-# CASE.expected, line ends aside, and the exit status is STATUS. Output goes through files:
-# under Wine a helper process may keep an inherited pipe open after the tool has ended.
+# Output goes through files: under Wine a helper process may keep an inherited pipe open.
 get_filename_component(name ${CASE} NAME)
 set(out ${CMAKE_CURRENT_BINARY_DIR}/${name})
 execute_process(COMMAND ${EMULATOR} ${TOOL} INPUT_FILE ${CASE}.txt OUTPUT_FILE ${out}.out
