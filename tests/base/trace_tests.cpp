@@ -1,5 +1,4 @@
-// The trace channel seen from real UDP listeners on 127.0.0.1: one of the test's own, and the
-// product's port 514.
+// The trace channel seen from real UDP listeners on 127.0.0.1.
 #include "base/trace.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +18,7 @@ using testing::UdpListener;
 
 class TraceTest : public ::testing::Test {
  protected:
-  // One listener for the suite, on a port of its own; it also starts the sockets layer before
-  // the first line.
+  // The listener also starts the sockets layer before the first line.
   static void SetUpTestSuite() { Listen(0); }
   static void TearDownTestSuite() {
     port_.reset();
@@ -35,15 +33,11 @@ class TraceTest : public ::testing::Test {
     ASSERT_TRUE(listener_->ok()) << "cannot bind a port of 127.0.0.1";
     listener_->Drain(50ms);
   }
-  static std::string Next() {
-    auto line = listener_->Receive();
-    return line ? *line : "(nothing)";
-  }
+  static std::string Next() { return listener_->Receive().value_or("(nothing)"); }
   static inline std::unique_ptr<UdpListener> listener_;
   static inline std::optional<ScopedTracePort> port_;
 };
 
-// Longer lines are cut to 1023 bytes; an empty text or a null format sends nothing.
 TEST_F(TraceTest, EachLineIsOneDatagramOfAtMost1023BytesAndItsZeroByte) {
   EXPECT_EQ(trace("IDispatchCacheImpl CONSTRUCT\r\n"), 0);
   trace("KillThread %s n=%d\r\n", "begin", -7);
@@ -70,14 +64,13 @@ TEST_F(TraceTest, FirstLineAfterAListenerAppearsIsNotLost) {
   EXPECT_EQ(Next(), std::string("someone listens\r\n") + '\0');
 }
 
-// The only test on the machine-wide port (ctest lock "trace_port"): without the seam the
-// product traces to 514, and a seam installed later still takes the lines away from it.
+// The only test on the machine-wide port (ctest lock "trace_port").
 TEST_F(TraceTest, WithoutTheSeamLinesGoToPort514) {
   UdpListener product(514);
   if (product.refused()) GTEST_SKIP() << "this user may not bind 127.0.0.1:514";
   ASSERT_TRUE(product.ok()) << "cannot bind 127.0.0.1:514";
   port_.reset();
-  // Other programs trace to 514 as well: only this process's lines are kept.
+  // Other programs trace to 514 as well.
   const std::string marker = "trace test of this process\r\n";
   ASSERT_TRUE(product.AcceptOnlySenderOf(marker + '\0', [&] { trace("%s", marker.c_str()); }));
   trace("to the product's port\r\n");

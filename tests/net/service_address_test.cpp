@@ -1,16 +1,14 @@
-// The service's addresses: one home address, everything made from it, and the test seam that
-// points them elsewhere (the download client's tests use it to reach their loopback server).
+// The service's addresses: one home address, everything made from it, and its test seam.
 #include "net/service_address.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <optional>
 #include <string>
 
 namespace zuvelo {
 namespace {
-
-constexpr std::string_view kLogName = "2015071412gm-0009-0000-0a1b2c3d&tw=0";
 
 TEST(ServiceAddresses, AreMadeFromTheHomeAddressOrTheInnermostOverride) {
   // Absolute "http://", a host looked up by name, no port, nothing after the last "/".
@@ -19,25 +17,21 @@ TEST(ServiceAddresses, AreMadeFromTheHomeAddressOrTheInnermostOverride) {
               home.find_first_of(":?&", 7) == std::string_view::npos &&
               home.find('/', 7) == home.size() - 1)
       << home;
+  const std::string log = "2015071412gm-0009-0000-0a1b2c3d";
   const std::pair<std::string (*)(), std::string> cases[] = {
-      {[] { return HomeAddress(); }, ""},
-      {[] { return GameHomeAddress(); }, "0/"},
-      {[] { return ScriptHomeAddress(); }, "1/script/"},
-      {[] { return LogDownloadAddress(kLogName); }, "0/log/?2015071412gm-0009-0000-0a1b2c3d"},
-      {[] { return LogDownloadAddress("2015071412gm-0009-0000-0a1b2c3d"); },
-       "0/log/?2015071412gm-0009-0000-0a1b2c3d"},
-  };
+      {HomeAddress, ""},
+      {GameHomeAddress, "0/"},
+      {ScriptHomeAddress, "1/script/"},
+      {[] { return LogDownloadAddress("2015071412gm-0009-0000-0a1b2c3d&tw=0"); }, "0/log/?" + log},
+      {[] { return LogDownloadAddress("2015071412gm-0009-0000-0a1b2c3d"); }, "0/log/?" + log}};
   for (const auto& [make, path] : cases) {
     SCOPED_TRACE(path);
-    EXPECT_EQ(make(), std::string(kHomeAddress) + path);
-    {
-      ScopedHomeAddress outer("http://outer.example/");
-      {
-        ScopedHomeAddress inner("http://127.0.0.1:8080/");
-        EXPECT_EQ(make(), "http://127.0.0.1:8080/" + path);
-      }
-      EXPECT_EQ(make(), "http://outer.example/" + path);
-    }
+    std::optional<ScopedHomeAddress> outer("http://outer.example/"),
+        inner("http://127.0.0.1:8080/");
+    EXPECT_EQ(make(), "http://127.0.0.1:8080/" + path);
+    inner.reset();
+    EXPECT_EQ(make(), "http://outer.example/" + path);
+    outer.reset();
     EXPECT_EQ(make(), std::string(kHomeAddress) + path);
   }
 }
