@@ -1,4 +1,3 @@
-// The worker's log list: times read from log names, and the replay order.
 #include "logana/log_list_win.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +6,6 @@ namespace zuvelo {
 namespace {
 
 TEST(LogListTest, NameTimes) {
-  // FILETIME values worked out from the calendar, not from the platform.
   constexpr std::uint64_t k20150714At12 = 130813488000000000ull;
   constexpr std::uint64_t k20150714At00 = 130813056000000000ull;
   const struct {
@@ -42,7 +40,6 @@ TEST(LogListTest, OrderByNameTimeThenCreationTimeKeepsTiesInDiscoveryOrder) {
   };
   EXPECT_EQ(Order(found, 0), "dbfeac");
   EXPECT_EQ(Order(found, 1), "acebfd");
-  // Times compare as 64-bit numbers: a high half outweighs any low half.
   EXPECT_EQ(Order({{"x", 0x100000000ull, 0}, {"y", 0xFFFFFFFFull, 0}}, 0), "yx");
 }
 
