@@ -90,8 +90,11 @@ class AnalyzeRunTest : public AnalyzerTest {
     std::snprintf(expected, sizeof expected, "ERROR(%d) hr=%X %s", step, hr, name.c_str());
     EXPECT_EQ(status, expected);
     EXPECT_NE(hr & 0x80000000u, 0u) << status;
-    for (const std::string& line : Trace())
-      if (std::sscanf(line.c_str(), "CallJSFunc hr=%*d/%X", &traced) == 1) EXPECT_EQ(hr, traced);
+    for (const std::string& line : Trace()) {
+      if (std::sscanf(line.c_str(), "CallJSFunc hr=%*d/%X", &traced) == 1) {
+        EXPECT_EQ(hr, traced);
+      }
+    }
   }
 
   RunLogs logs_;
@@ -136,8 +139,7 @@ TEST_F(AnalyzeRunTest, AFailingCallbackEndsTheRunAtItsStep) {
            return true; }, OnLogBegin: function () { seen.push('replayed'); })",
        1,
        "",
-       {"Scanning ... log", "Scanning ... 201507"}},
-  };
+       {"Scanning ... log", "Scanning ... 201507"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.step);
     ASSERT_EQ(script_.Run(L"seen = [];"), S_OK);
@@ -195,15 +197,13 @@ TEST_F(AnalyzeRunTest, TheFiltersOfTheScanAndOfTheCacheEnumeration) {
     const wchar_t* filters;
     const char* logs;   // types offered by the scan
     const char* cache;  // key numbers (0: "#note") offered by the cache enumeration
-  } cases[] = {
-      {L"{}", "0009|0041|00a9", "3|2|1|0"},
-      {L"{enumMatchMask: 0xA0, enumMatch: 0xA0}", "00a9", "2|0"},
-      {L"{enumSkipMask: 0x08, enumSkip: 0, enumMatchMask: 0x01, enumMatch: 0x01}", "0009|00a9",
-       "2|1|0"},
-      {L"{enumLobbyID: 1234}", "0009|0041|00a9", "3|0"},  // lobbies filter only the cache
-      {L"{enumPlayer: 'p1', sortAs: 'CTimeAscent'}", "0009|0041|00a9", "0|1|3"},
-      {L"{enumPlayer: 'p2', enumSkipMask: 0x80, enumSkip: 0x80}", "0009|0041", ""},
-  };
+  } cases[] = {{L"{}", "0009|0041|00a9", "3|2|1|0"},
+               {L"{enumMatchMask: 0xA0, enumMatch: 0xA0}", "00a9", "2|0"},
+               {L"{enumSkipMask: 0x08, enumSkip: 0, enumMatchMask: 0x01, enumMatch: 0x01}",
+                "0009|00a9", "2|1|0"},
+               {L"{enumLobbyID: 1234}", "0009|0041|00a9", "3|0"},  // lobbies filter only the cache
+               {L"{enumPlayer: 'p1', sortAs: 'CTimeAscent'}", "0009|0041|00a9", "0|1|3"},
+               {L"{enumPlayer: 'p2', enumSkipMask: 0x80, enumSkip: 0x80}", "0009|0041", ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.filters);
     ASSERT_EQ(script_.Run(L"seen = []; var cached = []; var o = options(" +
@@ -221,8 +221,9 @@ TEST_F(AnalyzeRunTest, TheFiltersOfTheScanAndOfTheCacheEnumeration) {
     EXPECT_EQ(Text(L"cached.join('|')"), Wide(c.cache));
     const Lines statuses = Statuses();
     ASSERT_FALSE(statuses.empty());
-    if (*c.cache)
+    if (*c.cache) {
       EXPECT_EQ(statuses[0], "Analyzing cache 0/" + std::to_string(std::strlen(c.cache) / 2 + 1));
+    }
   }
 }
 
@@ -324,10 +325,11 @@ TEST_F(AnalyzeRunTest, EveryCallbackWithItsArgumentsInScriptOrder) {
     });
     )"),
             S_OK);
-  for (int e = 1; e < kReplayEventCount - 1; ++e) {
+  for (int e = 0; e < kReplayEventCount; ++e) {
     const std::string_view n = ReplayEventName(static_cast<ReplayEvent>(e));
-    if (n != "OnNaki" && n != "OnRyuukyoku")
+    if (n != "OnNaki" && n != "OnRyuukyoku") {
       ASSERT_EQ(script_.Run(L"watch('" + std::wstring(n.begin(), n.end()) + L"');"), S_OK);
+    }
   }
   Trace();
   Analyze(L"all");
@@ -402,8 +404,7 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
            if (n == 1) served.Put(log, Gzip(Game(1).text));  // the first one is there
            if (n > 1 && n < 7) box += placeholder + "\r\n";
          }
-       }},
-  };
+       }}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     RunLogs logs;
@@ -424,7 +425,9 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
       EXPECT_EQ(boxes[0].style, static_cast<UINT>(c.worker_box ? MB_ICONERROR : MB_OK));
     }
     const Lines statuses = Statuses();
-    if (!c.status.empty()) EXPECT_EQ(statuses.empty() ? "" : statuses.back(), c.status);
+    if (!c.status.empty()) {
+      EXPECT_EQ(statuses.empty() ? "" : statuses.back(), c.status);
+    }
     EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "done"), statuses.end());
   }
   EXPECT_EQ(Seen(), "");

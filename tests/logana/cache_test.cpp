@@ -108,13 +108,11 @@ CacheSaveFault Save(const fs::path& file, const Records& records,
 }
 
 // Surrogates and their neighbours, and a value longer than the writer's buffer.
-const Records kSample = {
-    {u"", u"", u""},
-    {u"20150704gm-0009-0000-0a1b2c3d&tw=0", u"1,2,3", u"player"},
-    {u"\U0001F600", u"\uD7FF\uE000\uFFFF", u"\u6771\u5357"},
-    {u"long", std::u16string(40000, u'\u3042'), u""},
-    {u"x", u"\u0100", u"\u00FF"},
-};
+const Records kSample = {{u"", u"", u""},
+                         {u"20150704gm-0009-0000-0a1b2c3d&tw=0", u"1,2,3", u"player"},
+                         {u"\U0001F600", u"\uD7FF\uE000\uFFFF", u"\u6771\u5357"},
+                         {u"long", std::u16string(40000, u'\u3042'), u""},
+                         {u"x", u"\u0100", u"\u00FF"}};
 
 TEST(CacheFile, SavesTheLayoutAsGzipLevel9AndReadsGzipOrPlain) {
   TempFolder folder;
@@ -264,8 +262,7 @@ TEST_F(LogAnaCacheTest, ExitWritesPersistentEntriesInKeyOrderAndTheNextStartRead
   const Records expected = {
       {u"", u"empty key", u""},       {u"20150704gm-0009-0000-0a1b2c3d&tw=0", u"12,3", u"\u6771"},
       {u"A", u"upper", u""},          {u"a", u"lower", u""},
-      {u"\U0001F600", u"smile", u""}, {u"\uFF21", u"fullwidth", u"p1"},
-  };
+      {u"\U0001F600", u"smile", u""}, {u"\uFF21", u"fullwidth", u"p1"}};
   {
     LogAnaCache cache(options_);
     for (const RefRecord& r : Records{expected[5],
@@ -309,14 +306,12 @@ TEST_F(LogAnaCacheTest, AFileThatDidNotLoadCompletelyIsKeptOnceBeforeItIsReplace
     const char* what;
     std::string bytes;
     bool kept;
-  } cases[] = {
-      {"complete", whole, false},
-      {"gzip cut in its trailer", whole.substr(0, whole.size() - 4), true},
-      {"gzip cut in the middle", whole.substr(0, whole.size() / 2), true},
-      {"plain, cut in a record", Layout(kSample).substr(0, 30), true},
-      {"another version", Layout(kSample, 999), true},
-      {"another format", "<html>", true},
-  };
+  } cases[] = {{"complete", whole, false},
+               {"gzip cut in its trailer", whole.substr(0, whole.size() - 4), true},
+               {"gzip cut in the middle", whole.substr(0, whole.size() / 2), true},
+               {"plain, cut in a record", Layout(kSample).substr(0, 30), true},
+               {"another version", Layout(kSample, 999), true},
+               {"another format", "<html>", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove(bad);

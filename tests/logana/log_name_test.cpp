@@ -46,8 +46,7 @@ TEST(LogName, ValidityAndFields) {
       // The lobby is read five characters after the type starts, wherever the type ends.
       {u"2015071412gm-fffffffff-99999999999999&tw=0", true, 0x7FFFFFFF, 0},
       {u"2015071412gm-0009-99999999999999999999&tw=0", true, 9, 2147483647},
-      {u"2015071412gm-0009--9999999999999999999&tw=0", true, 9, -2147483647 - 1},
-  };
+      {u"2015071412gm-0009--9999999999999999999&tw=0", true, 9, -2147483647 - 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.name));
     const std::optional<LogNameFields> fields = ParseLogName(c.name);

@@ -20,8 +20,7 @@ TEST(PlaceholderDownloadTest, WhatABodyIsGoodFor) {
       {kHttpOk, 10, gzip_head, DownloadOutcome::kFilled},
       {kHttpOk, 11, gzip_head, DownloadOutcome::kFailed},  // closed before the announced end
       {kHttpOk, 0, gzip_head.substr(0, 9), DownloadOutcome::kInvalidFormat},
-      {kHttpInvalidHeader, 0, "", DownloadOutcome::kFailed},
-  };
+      {kHttpInvalidHeader, 0, "", DownloadOutcome::kFailed}};
   for (const auto& c : cases) {
     EXPECT_EQ(ClassifyDownload(c.result, c.announced, Bytes(c.body)), c.outcome)
         << c.result << " " << c.announced << " " << c.body.size();
