@@ -66,7 +66,6 @@ Lines FinalStep(const Lines& profile = {}) {
        {"total=# run=#\r\n"}});
 }
 
-// Thread recorded, running, stop requested.
 std::string StateOf(const IDispatchLogAnaImpl* a) {
   return {"01"[a->thread_recorded()], "01"[a->running()], "01"[a->stop_requested()]};
 }
@@ -174,7 +173,6 @@ TEST_F(AnalyzerTest, ARunEndsWithItsFinalStepAndCallsBeginInsideAnalyzeAndEndAft
   EXPECT_EQ(main_.TakeCommands(), Commands{Done()});
   EXPECT_EQ(StateOf(analyzer_.get()), kIdle);
 
-  // Another run, through analyze as a value.
   ASSERT_EQ(script_.Run(LR"(
     var order = [], go = ana.analyze;
     go({
@@ -229,7 +227,6 @@ TEST_F(AnalyzerTest, ASecondAnalyzeMeetsTheBusyWorkerAndLeavesTheRunAloneToItsSt
     EXPECT_EQ(boxes[0].owner, host_.hwnd());
     EXPECT_FALSE(boxes[0].caption.has_value());
     EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR));
-    // Options read and OnAnalyzeBegin called before the worker was found busy.
     const Lines lines = Trace();
     EXPECT_NE(std::find(lines.begin(), lines.end(), OptionLine(0)), lines.end());
     EXPECT_EQ(Text(L"calls.join()"), L"second begin");

@@ -136,7 +136,6 @@ TEST(CacheFile, SavesTheLayoutAsGzipLevel9AndReadsGzipOrPlain) {
   EXPECT_FALSE(missing.opened);
 }
 
-// A cut inside a record is damage, between records a clean end.
 TEST(CacheFile, DataCutAtEveryByteKeepsTheCompleteRecords) {
   TempFolder folder;
   const Records records = {
@@ -287,7 +286,6 @@ TEST_F(LogAnaCacheTest, ExitWritesPersistentEntriesInKeyOrderAndTheNextStartRead
   EXPECT_EQ(entries, expected);
   EXPECT_EQ(next.Get(u"#scratch"), std::nullopt);
 
-  // The same value again is no change; a clear is one.
   next.Put(u"a", u"lower", u"other");
   EXPECT_FALSE(next.dirty());
   next.Put(u"#t", u"1");

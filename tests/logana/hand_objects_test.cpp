@@ -103,9 +103,6 @@ TEST_F(TehaiObjectTest, DigitNamesAreSlotsAndOutOfRangeNumbersAreBadIndexes) {
 TEST_F(TehaiObjectTest, SlotsReadLikeArrayElementsAndCannotBeWritten) {
   Deal(*record_, kReversed);
   EXPECT_EQ(Text(L"slots(h)"), Join(kReversed) + L",255");
-  EXPECT_EQ(
-      Text(L"h.length + ':' + h[''] + ':' + h['012'] + ':' + h['013']"),
-      L"13:" + std::to_wstring(kReversed[0]) + L":" + std::to_wstring(kReversed[12]) + L":255");
   EXPECT_EQ(Attempt(L"h[14];"), ErrorNumber(DISP_E_BADINDEX));
   unique_variant value;
   EXPECT_EQ(Call(203, DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, value.get()),
@@ -140,7 +137,6 @@ TEST_F(TehaiObjectTest, MethodsFollowTheLiveRecordAlsoReadAsValues) {
   ASSERT_TRUE(record_->UpdateSyanten1().ok());
   EXPECT_EQ(Text(L"h.furiten() === true"), L"true");
 
-  // Without a result nothing is built, but the method runs.
   Deal(*record_, kReversed);
   EXPECT_EQ(Call(101, DISPATCH_METHOD, nullptr), S_OK);
   EXPECT_EQ(record_->hai[0], kReady[0]);
@@ -213,14 +209,11 @@ TEST_F(LogInfoObjectTest, PageSeesEachLogNameAsItIsSet) {
   EXPECT_EQ(Text(kAll),
             L"2015071412gm-12345678-0a1b2c3d|305419896|678|2|305419896|678|"
             L"2015071412gm-12345678-0a1b2c3d&tw=2");
-  // A cache key is not always a log name.
-  for (const char16_t* name : {u"", u"ab", u"abcd", u"abcde"}) {
+  const std::pair<const char16_t*, const wchar_t*> names[] = {
+      {u"", L"|"}, {u"ab", L"ab|ab"}, {u"abcd", L"abcd|abcd"}, {u"abcde", L"|abcde"}};
+  for (const auto& [name, seen] : names) {
     info->record().name = name;
-    const std::u16string_view text(name);
-    const auto file = text.size() < 5 ? text : text.substr(0, text.size() - 5);
-    EXPECT_EQ(
-        Text(L"info.file + '|' + info.filetw"),
-        std::wstring(file.begin(), file.end()) + L"|" + std::wstring(text.begin(), text.end()));
+    EXPECT_EQ(Text(L"info.file + '|' + info.filetw"), seen);
   }
   EXPECT_EQ(Attempt(L"info.filetw();"), ErrorNumber(DISP_E_MEMBERNOTFOUND));
   unique_variant result;

@@ -57,7 +57,6 @@ TEST(LogName, ValidityAndFields) {
   }
 }
 
-// Invalid names of the right length set only the name, wrong lengths nothing.
 TEST(SetLogName, SetsWhatTheNameGives) {
   LogInfo info;
   EXPECT_TRUE(SetLogName(info, u"20150714gm-00e1-0217-0a1b2c3d&tw=3"));

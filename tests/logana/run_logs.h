@@ -64,7 +64,6 @@ class ServedLogs {
   void Trickle(const std::string& name) {
     WriteBytes(build_folder / "served_logs" / (name + ".trickle"), "");
   }
-  // Empty when the server is not running.
   [[nodiscard]] static std::string HomeAddress() {
     int port = 0;
     std::ifstream(build_folder / "logana_server.port") >> port;
