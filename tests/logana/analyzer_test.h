@@ -1,5 +1,4 @@
-// Fixture of the analyzer tests: an analyzer made for the stand-in host window, known to
-// script as `ana`, a way to run it to its detach, and script objects from expressions.
+// An analyzer for the stand-in host window, known to script as `ana`.
 #pragma once
 
 #include "logana/analyzer_object_win.h"
@@ -11,7 +10,6 @@ class AnalyzerTest : public PageTest {
  protected:
   void SetUp() override {
     PageTest::SetUp();
-    // ES3: no JSON, no forEach. `calls` records which callbacks ran, in order.
     ASSERT_EQ(script_.Run(L"var calls = [];"
                           L"function note(name) { return function () { calls.push(name); }; }"),
               S_OK);
@@ -23,14 +21,13 @@ class AnalyzerTest : public PageTest {
   }
   void TearDown() override {
     if (analyzer_ && main_.attached().contains(analyzer_.get())) RunToDetach(analyzer_.get());
+    EXPECT_TRUE(boxes_.Take().empty());
     PageTest::TearDown();
   }
-  // Pumps the main thread until the analyzer is no longer attached.
   void RunToDetach(IDispatchLogAnaImpl* analyzer) {
     EXPECT_TRUE(PumpUntil([&] { return !main_.attached().contains(analyzer); }))
         << "the run did not detach";
   }
-  // A script object from an expression.
   com_ptr<IDispatch> Object(const std::wstring& expression) {
     unique_variant value;
     EXPECT_EQ(script_.Evaluate(L"(" + expression + L")", value.get()), S_OK);

@@ -1,5 +1,4 @@
-// Log names: which names are valid, the game type and lobby read from them (as wcstol reads
-// them), and what filling a LogInfo changes.
+// Log names: validity, and the game type and lobby as wcstol reads them.
 #include "logana/log_name.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +24,7 @@ TEST(LogName, ValidityAndFields) {
       {u"20150714gm-00e1-0217-0a1b2c3d&tw=3", true, 0xE1, 217},  // "-" at index 10, type at 11
       {u"20150714gm-0-09-0217-0a1b2c3d&tw=2", true, 0, 217},     // "-" at 10 wins over 12
       {u"2015071412gm-00a9-1234-0a1b2c3d&tw=2", true, 0xA9, 1234},
-      // Lengths: 34, 35, 36, 37, 42 and 43 only.
+      // Lengths 34, 35, 36, 37, 42 and 43 only.
       {WithLastField(u"0a1b2c3d9"), true, 9, 0},
       {WithLastField(u"0a1b2c3d98"), false, 0, 0},
       {WithLastField(u"0a1b2c"), true, 9, 0},
@@ -34,14 +33,11 @@ TEST(LogName, ValidityAndFields) {
       {WithLastField(u"0a1b2c3d0a1b2c3"), true, 9, 0},
       {WithLastField(u"0a1b2c3d0a1b2c3d"), false, 0, 0},
       {WithLastField(u"0a1b2c3d0a1b2"), false, 0, 0},
-      // The ending.
       {u"2015071412gm-0009-0000-0a1b2c3d&tw=4", false, 0, 0},
       {u"2015071412gm-0009-0000-0a1b2c3d&TW=0", false, 0, 0},
       {u"2015071412gm-0009-0000-0a1b2c3dxtw=0", false, 0, 0},
       {u"2015071412gm-0009-0000-0a1b2c3d&tw=\uFF10", false, 0, 0},
       {u"2015071412gmx0009-0000-0a1b2c3d&tw=0", false, 0, 0},  // no "-" at index 10 or 12
-      // Numbers as wcstol reads them: a "0x" prefix, a sign, blanks, stopping at the first
-      // character that is no digit, and saturation.
       {u"2015071412gm-0x1f-0007-0a1b2c3d&tw=0", true, 0x1F, 7},
       {u"2015071412gm--001--002-0a1b2c3d&tw=0", true, -1, -2},
       {u"2015071412gm- 12a- 044-0a1b2c3d&tw=0", true, 0x12A, 44},
@@ -50,8 +46,7 @@ TEST(LogName, ValidityAndFields) {
       // The lobby is read five characters after the type starts, wherever the type ends.
       {u"2015071412gm-fffffffff-99999999999999&tw=0", true, 0x7FFFFFFF, 0},
       {u"2015071412gm-0009-99999999999999999999&tw=0", true, 9, 2147483647},
-      {u"2015071412gm-0009--9999999999999999999&tw=0", true, 9, -2147483647 - 1},
-  };
+      {u"2015071412gm-0009--9999999999999999999&tw=0", true, 9, -2147483647 - 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.name));
     const std::optional<LogNameFields> fields = ParseLogName(c.name);
@@ -62,8 +57,6 @@ TEST(LogName, ValidityAndFields) {
   }
 }
 
-// Valid names set everything, invalid names of the right length only the name, wrong lengths
-// nothing.
 TEST(SetLogName, SetsWhatTheNameGives) {
   LogInfo info;
   EXPECT_TRUE(SetLogName(info, u"20150714gm-00e1-0217-0a1b2c3d&tw=3"));

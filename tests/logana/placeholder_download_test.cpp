@@ -1,5 +1,4 @@
-// Placeholder downloads against the loopback test server: which bodies fill a placeholder, and
-// that a placeholder holds either nothing or the whole body, never a part of it.
+// A placeholder holds either nothing or the whole body, never a part of it.
 #include "logana/placeholder_download_win.h"
 
 #include "run_logs.h"
@@ -21,8 +20,7 @@ TEST(PlaceholderDownloadTest, WhatABodyIsGoodFor) {
       {kHttpOk, 10, gzip_head, DownloadOutcome::kFilled},
       {kHttpOk, 11, gzip_head, DownloadOutcome::kFailed},  // closed before the announced end
       {kHttpOk, 0, gzip_head.substr(0, 9), DownloadOutcome::kInvalidFormat},
-      {kHttpInvalidHeader, 0, "", DownloadOutcome::kFailed},
-  };
+      {kHttpInvalidHeader, 0, "", DownloadOutcome::kFailed}};
   for (const auto& c : cases) {
     EXPECT_EQ(ClassifyDownload(c.result, c.announced, Bytes(c.body)), c.outcome)
         << c.result << " " << c.announced << " " << c.body.size();
@@ -36,16 +34,13 @@ TEST(PlaceholderDownloadTest, APlaceholderIsFilledWholeOrLeftEmpty) {
   ServedLogs served;
   const std::string name = LogName("2015071412");
   const std::string path = logs.Placeholder(name);
-  // A body cut off after 100 of its announced 200 bytes (the run tests see the other failures).
   EXPECT_EQ(FillPlaceholder(path, home + "length?size=100&announce=200"), DownloadOutcome::kFailed);
   EXPECT_EQ(std::filesystem::file_size(path), 0u);
-  // A write that fails leaves the placeholder as it was.
   std::filesystem::create_directory(path + ".part");  // the temporary file cannot be made
   EXPECT_FALSE(WriteWholeFile(path, Bytes(Gzip("<mjloggm/>"))));
   EXPECT_EQ(std::filesystem::file_size(path), 0u);
   std::filesystem::remove(path + ".part");
 
-  // An earlier attempt's leftover is no obstacle.
   WriteBytes(path + ".part", "left over");
   served.Put(name, Gzip(Game(1).text));
   EXPECT_EQ(FillPlaceholder(path, home + "0/log/?" + name.substr(0, name.find('&'))),
