@@ -34,8 +34,6 @@ TEST(SettingsTest, KeysReadTheirDefaultsUntilWrittenAndTheFileAsItIsNow) {
   EXPECT_EQ(GameHomeSetting(), std::string(kHomeAddress) + "0/");
   EXPECT_EQ(ScriptHomeSetting(), std::string(kHomeAddress) + "1/script/");
   EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"");
-  ASSERT_FALSE(MyZuvelo().empty());
-  EXPECT_EQ(ResolveLogFolder(), MyZuvelo());
   EXPECT_FALSE(std::filesystem::exists("config.ini")) << "reading makes no file";
 
   WriteGameHomeSetting("http://game.example/0/");
@@ -43,9 +41,8 @@ TEST(SettingsTest, KeysReadTheirDefaultsUntilWrittenAndTheFileAsItIsNow) {
   WriteLogPathSetting("C:\\logs");
   WriteScriptSetting(L"STATUS", L"SCRIPT_INFO", L"a=1; b=\"two\"");
   for (const char* line : {"[STATUS]", "GAME_HOME=http://game.example/0/",
-                           "SCRIPT_HOME=http://script.example/1/", "[LOG]", "PATH=C:\\logs"}) {
+                           "SCRIPT_HOME=http://script.example/1/", "[LOG]", "PATH=C:\\logs"})
     EXPECT_NE(text().find(line), std::string::npos) << line << " in\n" << text();
-  }
   EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"a=1; b=\"two\"");
   WriteScriptSetting(L"STATUS", L"SCRIPT_INFO", nullptr);
   EXPECT_EQ(text().find("SCRIPT_INFO"), std::string::npos) << text();
@@ -61,8 +58,9 @@ TEST(SettingsTest, KeysReadTheirDefaultsUntilWrittenAndTheFileAsItIsNow) {
 
 TEST(SettingsTest, LogFolderIsThePathSettingOnlyWhenItIsAUsableFolder) {
   const testing::TempWorkingFolder folder;
-  const std::string usable = (folder / "usable").string(), file = (folder / "a-file").string();
-  const std::string fallback = MyZuvelo();
+  const std::string usable = (folder / "usable").string(), file = (folder / "a-file").string(),
+                    fallback = MyZuvelo();
+  ASSERT_FALSE(fallback.empty());
   std::filesystem::create_directory(usable);
   testing::WriteBytes(file, "not a folder");
   const std::string cases[][2] = {{usable, usable},
@@ -73,7 +71,6 @@ TEST(SettingsTest, LogFolderIsThePathSettingOnlyWhenItIsAUsableFolder) {
   for (const auto& [path, resolved] : cases) {
     WriteLogPathSetting(path.c_str());
     EXPECT_EQ(ResolveLogFolder(), resolved) << path;
-    EXPECT_EQ(IsUsableFolder(path), resolved == path) << path;
   }
 }
 

@@ -32,7 +32,6 @@ WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=C timeout -s KILL 30 "$loader" reg ad
 # run MODE EXE FOLDER BUTTONS SHOT
 run() {
   mode="$1" exe="$2"
-  echo "--- $mode"
   (cd "$3" && exec timeout -s KILL 40 "$wine_run" "$exe") >"$out/smoke-$mode.log" 2>&1 & pid=$!
   facts=$(timeout -s KILL 30 "$wine_run" "$probe" find 20000 | tr -d '\r')
   echo "$facts"

@@ -9,10 +9,7 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: window_probe find|close <ms>\n");
-    return 1;
-  }
+  if (argc != 3) return 1;
   const bool close = std::strcmp(argv[1], "close") == 0;
   const DWORD start = ::GetTickCount(), limit = static_cast<DWORD>(std::atoi(argv[2]));
   HWND main = nullptr;
@@ -21,10 +18,7 @@ int main(int argc, char** argv) {
          ::GetTickCount() - start <= limit) {
     ::Sleep(50);
   }
-  if (main == nullptr) {
-    std::printf("no main window\n");
-    return 2;
-  }
+  if (main == nullptr) return 2;
   if (close) return ::PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   char caption[256] = {};
   ::GetWindowTextA(main, caption, sizeof caption);  // the system's copy: no message to a hung one
