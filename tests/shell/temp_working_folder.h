@@ -1,5 +1,4 @@
-// A fresh temporary folder, current while it lives so that relative files ("./config.ini",
-// "00.dat") land there; then the previous folder is current again and this one goes.
+// A fresh temporary folder, current while it lives, so that relative files land there.
 #pragma once
 
 #include <windows.h>
@@ -15,9 +14,9 @@ class TempWorkingFolder {
   TempWorkingFolder() : previous_(std::filesystem::current_path()) {
     static int made = 0;
     const std::string stem = "zuvelo-work-" + std::to_string(::GetCurrentProcessId()) + "-";
-    do {
-      path_ = std::filesystem::temp_directory_path() / (stem + std::to_string(++made));
-    } while (!std::filesystem::create_directory(path_));
+    const auto temp = std::filesystem::temp_directory_path();
+    while (!std::filesystem::create_directory(path_ = temp / (stem + std::to_string(++made)))) {
+    }
     std::filesystem::current_path(path_);
   }
   ~TempWorkingFolder() {
