@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,6 +22,7 @@ const std::string kRoot = "<mjloggm ver=\"2.3\">";
 
 struct Scan {
   std::vector<Element> elements;
+  std::vector<ElementKind> kinds;
   ReplayMessage message;
   LogAttributes attrs;
 };
@@ -33,16 +35,11 @@ Scan ScanAll(const std::string& elements) {
        kind != ElementKind::kEnd && kind != ElementKind::kFault;) {
     kind = scanner.Next(scan.attrs);
     scan.elements.push_back(scanner.element());
+    scan.kinds.push_back(kind);
     EXPECT_EQ(scanner.element().kind, kind);
   }
   scan.message = scanner.message();
   return scan;
-}
-
-std::vector<ElementKind> Kinds(const std::string& elements) {
-  std::vector<ElementKind> kinds;
-  for (const Element& e : ScanAll(elements).elements) kinds.push_back(e.kind);
-  return kinds;
 }
 
 TEST(LogRoot, OnlyTheTwoExactStartTagsAreLogs) {
@@ -60,14 +57,16 @@ TEST(LogRoot, OnlyTheTwoExactStartTagsAreLogs) {
 
 TEST(LogSequence, EndsAtTheRootEndTagAtWhiteSpaceOrAtTheTextEnd) {
   using K = ElementKind;
-  EXPECT_EQ(Kinds("<T12/><D12/></mjloggm><T13/>"), (std::vector{K::kDraw, K::kDiscard, K::kEnd}));
-  EXPECT_EQ(Kinds("<T12/>\n<D12/>"), (std::vector{K::kDraw, K::kEnd}));
-  EXPECT_EQ(Kinds("<T12/> <D12/>"), (std::vector{K::kDraw, K::kEnd}));
-  EXPECT_EQ(Kinds(""), (std::vector{K::kEnd}));
+  EXPECT_EQ(ScanAll("<T12/><D12/></mjloggm><T13/>").kinds,
+            (std::vector{K::kDraw, K::kDiscard, K::kEnd}));
+  EXPECT_EQ(ScanAll("<T12/>\n<D12/>").kinds, (std::vector{K::kDraw, K::kEnd}));
+  EXPECT_EQ(ScanAll("<T12/> <D12/>").kinds, (std::vector{K::kDraw, K::kEnd}));
+  EXPECT_EQ(ScanAll("").kinds, (std::vector{K::kEnd}));
   EXPECT_EQ(
-      Kinds("<SHUFFLE seed=\"x\" ref=\"\"/><GO type=\"169\" lobby=\"0\"/><UN n0=\"a\"/>"
-            "<TAIKYOKU oya=\"0\"/><BYE who=\"1\"/><INITIAL/><N who=\"1\" m=\"0\"/><REACHED/>"
-            "<DORAX/><AGX/><RYX/><T1>"),
+      ScanAll("<SHUFFLE seed=\"x\" ref=\"\"/><GO type=\"169\" lobby=\"0\"/><UN n0=\"a\"/>"
+              "<TAIKYOKU oya=\"0\"/><BYE who=\"1\"/><INITIAL/><N who=\"1\" m=\"0\"/><REACHED/>"
+              "<DORAX/><AGX/><RYX/><T1>")
+          .kinds,
       (std::vector{K::kIgnored, K::kIgnored, K::kIgnored, K::kIgnored, K::kIgnored, K::kInit,
                    K::kNaki, K::kReach, K::kDora, K::kAgari, K::kRyuukyoku, K::kDraw, K::kEnd}));
 }
@@ -78,10 +77,9 @@ TEST(LogSequence, DrawsAndDiscardsTakeSeatFromTheLetterAndTheLeadingDigits) {
                          {1, 0, 1}, {1, 1, 2},   {1, 2, 34},  {1, 3, 2147483647}};
   ASSERT_EQ(scan.elements.size(), std::size(want) + 1);
   for (std::size_t i = 0; i < std::size(want); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(scan.elements[i].kind, want[i][0] ? ElementKind::kDiscard : ElementKind::kDraw);
-    EXPECT_EQ(scan.elements[i].seat, want[i][1]);
-    EXPECT_EQ(scan.elements[i].code, want[i][2]);
+    const Element& e = scan.elements[i];
+    const ElementKind kind = want[i][0] ? ElementKind::kDiscard : ElementKind::kDraw;
+    EXPECT_EQ(std::tie(e.kind, e.seat, e.code), std::tie(kind, want[i][1], want[i][2])) << i;
   }
 }
 
@@ -91,7 +89,6 @@ TEST(LogAttributes, EveryReadAttributeFillsItsVariableWhateverTheElement) {
       "<TAIKYOKU seed=\"0,1,2,3,4,5,6\" hai0=\"1\" hai1=\"\" hai2=\"7,8\" hai3=\"9\"/>"
       "<UN yaku=\"1,1,7,1\" yakuman=\"39\" doraHaiUra=\"12,13\" sc=\"-5.0,25.5\"/>");
   const LogAttributes& a = scan.attrs;
-  EXPECT_EQ(scan.elements.back().kind, ElementKind::kEnd) << scan.message.text;
   EXPECT_EQ(std::vector({a.who, a.m, a.step, a.fromWho, a.paoWho}),
             std::vector({2, 41578, 1, 3, 1}));
   EXPECT_EQ(
@@ -99,12 +96,10 @@ TEST(LogAttributes, EveryReadAttributeFillsItsVariableWhateverTheElement) {
       (std::vector<Ints>{{52}, {1, 2, 3}, {0, 1, 2, 3, 4, 5, 6}, {1, 1, 7, 1}, {39}, {12, 13}}));
   EXPECT_EQ(a.haiN, (std::array<Ints, 4>{{{1}, {}, {7, 8}, {9}}}));
   EXPECT_EQ(a.sc, (std::vector<double>{-5.0, 25.5}));
-  // Ignored names are skipped and the last occurrence wins.
   const Scan again = ScanAll(
       "<AGARI ba=\"1,0\" hai=\"1,2\" m=\"5\" machi=\"3\" doraHai=\"4\" rc=\"1\" sx=\"M\" "
       "n0=\"x\" oya=\"0\" ref=\"\" dan=\"1\" yama=\"\" lobby=\"0\" shibari=\"\" gold=\"\" "
       "rate=\"\" shuffle=\"\" ratingsc=\"\" chip=\"\" owari=\"1\" doraX=\"1\" hai=\"3\" m=\"6\"/>");
-  EXPECT_EQ(again.elements.back().kind, ElementKind::kEnd) << again.message.text;
   EXPECT_EQ(std::tie(again.attrs.hai, again.attrs.m, again.attrs.doraHaiUra),
             std::tuple(Ints{3}, 6, Ints{}));
 }
@@ -116,21 +111,17 @@ TEST(LogValues, ListsReadLeadingNumbersSeparatedByCommas) {
       {"x\"", {0}}, {"1,,2\"", {1, 0, 2}}, {"7abc,8\"", {7}}, {"1,\"", {1, 0}},
       {"99999999999,-99999999999\"", {2147483647, -2147483647 - 1}}};
   // clang-format on
-  Ints intList = {42};
-  for (const auto& [value, want] : ints) {
-    logtext::ReadIntList(value, intList);  // value: the text right after the opening quote
-    EXPECT_EQ(intList, want) << value;
-  }
+  Ints intList = {42};  // each value: the text right after the opening quote
+  for (const auto& [value, want] : ints)
+    EXPECT_EQ((logtext::ReadIntList(value, intList), intList), want) << value;
   // clang-format off
   const std::pair<const char*, std::vector<double>> reals[] = {
       {"\"", {}}, {"-5.0,25.0\"", {-5.0, 25.0}}, {"+1.5e2,.25,3.\"", {150.0, 0.25, 3.0}},
       {" 7, -0.5\"", {7.0, -0.5}}, {"x\"", {0.0}}, {"1e999,1e-999\"", {HUGE_VAL, 0.0}}};
   // clang-format on
   std::vector<double> realList = {42.0};
-  for (const auto& [value, want] : reals) {
-    logtext::ReadRealList(value, realList);
-    EXPECT_EQ(realList, want) << value;
-  }
+  for (const auto& [value, want] : reals)
+    EXPECT_EQ((logtext::ReadRealList(value, realList), realList), want) << value;
   const std::pair<double, int> truncated[] = {
       {-5.9, -5}, {1523.99, 1523}, {1e300, 2147483647}, {-1e300, -2147483647 - 1}, {NAN, 0}};
   for (const auto& [real, want] : truncated) EXPECT_EQ(logtext::TruncateToInt(real), want) << real;
@@ -188,73 +179,49 @@ TEST(PlayerName, PercentDecodedUtf8BecomesUtf16) {
   for (const auto& [encoded, want] : cases) EXPECT_EQ(DecodePlayerName(encoded), want) << encoded;
 }
 
-struct LineResult {
-  bool ok;
-  ReplayMessage fault;
-  Players players;
-};
-
-LineResult ReadLine(const std::string& elements, Players players = {}) {
-  const std::string text = kRoot + elements;
-  LineResult result{false, {}, std::move(players)};
-  result.ok = ReadPlayerLine(text, FindElementStart(text), result.players, result.fault);
-  return result;
+std::string Seats(const Players& players) {
+  std::ostringstream out;
+  for (const Player& p : players)
+    out << std::string(p.un.begin(), p.un.end()) << ' ' << p.dan << ' ' << p.rate << ' ' << p.gold
+        << ' ' << p.rc << ' ' << char(p.sx) << '|';
+  return out.str();
 }
 
-std::vector<int> Values(const Player& p) { return {p.dan, p.rate, p.gold, p.rc, p.sx}; }
-
-TEST(PlayerLine, FillsNamesAndTheFourValueLists) {
-  const LineResult r = ReadLine(
-      "<GO type=\"1\"/><UN n0=\"%E3%81%82\" n1=\"B\" n2=\"C\" n3=\"D\" dan=\"10,11,12,13\" "
-      "rate=\"1500.99,-2.5,1800.00,2000.5\" gold=\"1,2,3,4\" rc=\"5,6,7,8\" sx=\"M,F,C,M\"/>"
-      "<UN n0=\"X\"/>");
-  ASSERT_TRUE(r.ok) << r.fault.text;
-  const char16_t* names[] = {u"\u3042", u"B", u"C", u"D"};
-  const int rates[] = {1500, -2, 1800, 2000};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(r.players[i].un, names[i]);
-    EXPECT_EQ(Values(r.players[i]), std::vector({10 + i, rates[i], 1 + i, 5 + i, int{"MFCM"[i]}}));
-  }
-}
-
-TEST(PlayerLine, ListsWithoutExactlyFourValuesKeepTheOldValues) {
-  Players before;
-  for (Player& p : before)
-    p.un = u"old", p.dan = 9, p.rate = 1234, p.gold = 7, p.rc = 3, p.sx = 'F';
-  const LineResult r =
-      ReadLine("<UN n1=\"B\" dan=\"1,2,3\" rate=\"1,2,3,4,5\" gold=\"\" sx=\"M,F,C\"/>", before);
-  ASSERT_TRUE(r.ok) << r.fault.text;
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(r.players[i].un, i == 1 ? u"B" : u"") << i;
-    EXPECT_EQ(Values(r.players[i]), std::vector({9, 1234, 7, 3, int{'C'}})) << i;
-  }
-  const LineResult unclosed = ReadLine("<UN n0=\"A\" dan=\"1,2,3,4\"", before);
-  EXPECT_EQ(std::tuple(unclosed.ok, unclosed.players[0].un, Values(unclosed.players[0])),
-            std::tuple(true, u"", std::vector({9, 1234, 7, 3, int{'C'}})));
-}
-
-TEST(PlayerLine, MalformedAttributesGiveTheirMessages) {
+TEST(PlayerLine, FillsNamesAndListsOfExactlyFourValuesOrNamesTheMalformedAttribute) {
+  Players old;
+  for (Player& p : old) p.un = u"old", p.dan = 9, p.rate = 1234, p.gold = 7, p.rc = 3, p.sx = 'F';
+  const std::string kept = " 9 1234 7 3 C|", fill = "<UN n0=\"%41b\" n1=\"B\" n2=\"C\" n3=\"D\" ";
   // clang-format off
-  const std::pair<const char*, const char*> cases[] = {
-      {"<UN n0=\"A\"  n1=\"B\"/>", "  n1=\"B\"/>"},
-      {"<UNx n0=\"A\"/><UN  n0=\"A\" />", "  n0=\"A\" />"},
-      {"<UN n4=\"A\" n1=\"B\"/>", " n4=\"A\" n1=\"B\"/>"}, {"<UN who=\"1\"/>", " who=\"1\"/>"}};
+  const struct { std::string elements, seats, fault = ""; } cases[] = {
+      {"<GO type=\"1\"/>" + fill + "dan=\"10,11,12,13\" rate=\"1500.99,-2.5,1800.00,2000.5\" "
+       "gold=\"1,2,3,4\" rc=\"5,6,7,8\" sx=\"M,F,C,M\"/><UN n0=\"X\"/>",
+       "Ab 10 1500 1 5 M|B 11 -2 2 6 F|C 12 1800 3 7 C|D 13 2000 4 8 M|"},
+      {"<UN n1=\"B\" dan=\"1,2,3\" rate=\"1,2,3,4,5\" gold=\"\" sx=\"M,F,C\"/>",
+       kept + "B" + kept + kept + kept},
+      {"<UN n0=\"A\" dan=\"1,2,3,4\"", kept + kept + kept + kept},  // unclosed
+      {"<UN n0=\"A\"  n1=\"B\"/>", "", "  n1=\"B\"/>"}, {"<UN who=\"1\"/>", "", " who=\"1\"/>"},
+      {"<UNx n0=\"A\"/><UN  n0=\"A\" />", "", "  n0=\"A\" />"},
+      {"<UN n4=\"A\" n1=\"B\"/>", "", " n4=\"A\" n1=\"B\"/>"}};
   // clang-format on
-  for (const auto& [element, rest] : cases) {
-    const LineResult r = ReadLine(element);
-    EXPECT_EQ(std::tie(r.ok, r.fault.text, r.fault.icon),
-              std::tuple(false, std::string("INVALID ATTR UN") + rest, MessageIcon::kNone));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.elements);
+    const std::string text = kRoot + c.elements;
+    Players players = old;
+    ReplayMessage fault;
+    EXPECT_EQ(ReadPlayerLine(text, FindElementStart(text), players, fault), c.fault.empty());
+    EXPECT_EQ(c.fault.empty() ? Seats(players) : fault.text,
+              c.fault.empty() ? c.seats : "INVALID ATTR UN" + c.fault);
+    EXPECT_EQ(fault.icon, MessageIcon::kNone);
   }
 }
 
 TEST(FinalScores, TheFirstOwariListAfterTheRootCounts) {
   std::vector<double> owari;
   const std::string text = kRoot + "<AGARI sc=\"1\" owari=\"250,-5.0,250,5.0,250,10.0,250,-10\"/>";
-  ReadFinalScores(text, FindElementStart(text), owari);
-  EXPECT_EQ(owari, (std::vector<double>{250, -5, 250, 5, 250, 10, 250, -10}));
+  EXPECT_EQ((ReadFinalScores(text, FindElementStart(text), owari), owari),
+            (std::vector<double>{250, -5, 250, 5, 250, 10, 250, -10}));
   const std::string none = kRoot + "<AGARI owari=\"\"/><RY xowari=\"1,2\"/>";
-  ReadFinalScores(none, FindElementStart(none), owari);
-  EXPECT_TRUE(owari.empty());
+  EXPECT_TRUE((ReadFinalScores(none, FindElementStart(none), owari), owari.empty()));
   for (std::size_t n : {0u, 7u, 8u, 9u, 15u, 16u, 17u})
     EXPECT_EQ(IsCompleteFinalScores(std::vector<double>(n)), n == 8 || n == 16) << n;
 }
@@ -267,11 +234,9 @@ TEST(MeldCode, ChiAndPonFromTheCallerKeepTheirTilesInOrder) {
   for (int k = 0; k < 3; ++k) {
     const MeldCall chi = DecodeMeld(std::uint16_t((2 * 3 + k) << 10 | 4)),
                    pon = DecodeMeld(std::uint16_t((5 * 3 + k) << 9 | 8));
-    EXPECT_EQ(std::tie(chi.type, chi.from, chi.tiles),
-              std::tuple(NakiType::kChi, 0, Tiles{8, 12, 16, X}))
-        << k;
-    EXPECT_EQ(std::tie(pon.type, pon.from, pon.tiles),
-              std::tuple(NakiType::kPon, 0, Tiles{21, 22, 23, X}))
+    EXPECT_EQ(
+        std::tie(chi.type, chi.from, chi.tiles, pon.type, pon.from, pon.tiles),
+        std::tuple(NakiType::kChi, 0, Tiles{8, 12, 16, X}, NakiType::kPon, 0, Tiles{21, 22, 23, X}))
         << k;
   }
 }
@@ -280,12 +245,9 @@ TEST(MeldCode, AddedKanReplacesThePonEntryInPlace) {
   Tehai tehai;
   const int codes[13] = {109, 110, 111, 8, 18, 100, 99, 98, 97, 96, 95, 94, 93};
   tehai.SetHaipai(codes);
-  ASSERT_TRUE(tehai.UpdateSyanten1().ok());
-  ASSERT_TRUE(TehaiNaki(tehai, 7463).ok());
-  ASSERT_TRUE(tehai.RemoveHai(100).ok());
-  ASSERT_TRUE(TehaiNaki(tehai, 41578).ok());
-  ASSERT_TRUE(tehai.RemoveHai(99).ok());
-  ASSERT_TRUE(tehai.AddHai(50).ok());
+  ASSERT_TRUE(tehai.UpdateSyanten1().ok() && TehaiNaki(tehai, 7463).ok() &&
+              tehai.RemoveHai(100).ok() && TehaiNaki(tehai, 41578).ok() &&
+              tehai.RemoveHai(99).ok() && tehai.AddHai(50).ok());
   const NakiResult kan = TehaiNaki(tehai, 41586);
   ASSERT_TRUE(kan.ok()) << kan.message << kan.hand.Message();
   EXPECT_EQ(tehai.nHai, 7);

@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -31,12 +30,9 @@ using zuvelo::testing::WriteBytes;
 using Games = std::vector<gen::GeneratedGame>;
 
 // Host paths are on Wine's drive Z.
-std::string WinePath(const std::string& name) {
-  std::string path = name;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  if (path.rfind('\\', 0) != 0) return fs::absolute(path).string();
-  path.insert(0, "Z:");
-  return path;
+std::string WinePath(std::string path) {
+  std::ranges::replace(path, '/', '\\');
+  return path.starts_with('\\') ? "Z:" + path : fs::absolute(path).string();
 }
 
 // Under Wine an exited process may hold its inherited handles a while: never reuse a file.
@@ -63,8 +59,6 @@ Result RunTool(const std::vector<std::string>& args) {
   const int code = std::system((line + " >" + out + " 2>" + err + '"').c_str());
   return {code, ReadBytes(out), ReadBytes(err)};
 }
-
-std::string Example(const char* name) { return WinePath(std::string(EXAMPLES_DIR) + "/" + name); }
 
 Games WriteGames(int first, int count) {
   Games games;
@@ -111,9 +105,8 @@ TEST(LoganaRun, ExitCodesAndMessagesAndGivingUpStillSavesTheCache) {
   // clang-format on
   for (const auto& [args, code, out, err] : cases) {
     const Result r = RunTool(args);
-    EXPECT_EQ(std::tuple(r.code, r.out.find(out) != r.out.npos, r.err.find(err) != r.err.npos),
-              std::tuple(code, true, true))
-        << ::testing::PrintToString(args) << "\n"
+    EXPECT_TRUE(r.code == code && r.out.find(out) != r.out.npos && r.err.find(err) != r.err.npos)
+        << ::testing::PrintToString(args) << " exit " << r.code << "\n"
         << r.out << r.err;
   }
 }
@@ -124,14 +117,13 @@ using Rows = std::map<std::string, std::vector<std::string>>;
 Rows ReadTsv(const std::string& text, int keys) {
   Rows rows;
   std::istringstream lines(text);
-  std::string line, key, field;
+  std::string line, field;
   std::getline(lines, line);
   while (std::getline(lines, line)) {
     std::istringstream fields(line);
-    key.clear();
+    std::string key;
     for (int k = 0; k < keys && std::getline(fields, field, '\t'); ++k) key += field + '\t';
-    std::vector<std::string>& row = rows[key];
-    while (std::getline(fields, field, '\t')) row.push_back(field);
+    for (auto& row = rows[key]; std::getline(fields, field, '\t');) row.push_back(field);
   }
   return rows;
 }
@@ -169,10 +161,9 @@ struct Record {
     draws += exhaustive, drawsReady += g.drawsReady[s], syanten += g.dealSyantenSum[s];
     ready += g.readyRounds[s], readyFuriten += g.readyFuritenRounds[s];
     for (int id = 0; id < gen::kYakuNumbers; ++id) yaku[id] += g.yakuCounts[s][id];
-    const std::array<long, 5> month{1, g.placements[s], g.events[1], g.tsumoWins[s] + g.ronWins[s],
-                                    g.dealIns[s]};
     std::array<long, 5>& m = months[g.name.substr(0, 6)];
-    for (std::size_t i = 0; i < m.size(); ++i) m[i] += month[i];
+    ++m[0], m[1] += g.placements[s], m[2] += g.events[1], m[4] += g.dealIns[s];
+    m[3] += g.tsumoWins[s] + g.ronWins[s];
   }
 };
 
@@ -215,29 +206,24 @@ Rows ExpectedCounts(const Games& games) {
   return rows;
 }
 
-// The generator's names' three-byte characters take two terminal columns.
-std::size_t Columns(const std::string& line) {
-  std::size_t columns = 0;
-  for (const unsigned char c : line) columns += c >= 0xE0 ? 2 : (c < 0x80 || c >= 0xC0);
-  return columns;
-}
-
-// Each table runs from a "player" header to a blank line.
+// Each table runs from a "player" header to a blank line; the generator's names' three-byte
+// characters take two terminal columns.
 void ExpectAlignedTables(const std::string& out) {
   std::istringstream lines(out);
-  std::string line;
   std::size_t header = 0;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.rfind("player ", 0) == 0 || line.empty()) {
-      header = line.empty() ? 0 : Columns(line);
-    } else if (header != 0) {
-      EXPECT_EQ(Columns(line), header) << line;
-    }
+  for (std::string line; std::getline(lines, line);) {
+    if (line.ends_with('\r')) line.pop_back();
+    std::size_t columns = 0;
+    for (const unsigned char c : line) columns += c >= 0xE0 ? 2 : (c < 0x80 || c >= 0xC0);
+    const bool isHeader = line.empty() || line.starts_with("player ");
+    EXPECT_TRUE(isHeader || header == 0 || columns == header)
+        << columns << " vs " << header << line;
+    if (isHeader) header = columns;
   }
 }
 
-bool WellFormedXml(const std::string& utf8) {
+// Bytes as Latin-1 characters: enough to judge the structure.
+bool WellFormedXml(const std::string& bytes) {
   // MinGW's libraries lack both identifiers.
   static const CLSID kDomDocument30 = {
       0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
@@ -245,10 +231,7 @@ bool WellFormedXml(const std::string& utf8) {
       0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
   const zuvelo::ComApartment apartment;
   zuvelo::com_ptr<IXMLDOMDocument> document;
-  std::wstring wide(utf8.size() + 1, L'\0');
-  wide.resize(static_cast<std::size_t>(
-      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
+  const std::wstring wide(bytes.begin(), bytes.end());
   VARIANT_BOOL loaded = VARIANT_FALSE;
   return SUCCEEDED(::CoCreateInstance(kDomDocument30, nullptr, CLSCTX_INPROC_SERVER,
                                       kIXMLDOMDocument, document.put_void())) &&
@@ -258,29 +241,16 @@ bool WellFormedXml(const std::string& utf8) {
 
 void ExpectSelfContainedSvg(std::string page) {
   const std::string ns = "http://www.w3.org/2000/svg";
-  std::size_t pictures = 0;
+  ASSERT_NE(page.find("<svg"), std::string::npos);
   for (std::size_t at = page.find("<svg"); at != std::string::npos; at = page.find("<svg", at)) {
     const std::size_t end = page.find("</svg>", at);
     ASSERT_NE(end, std::string::npos);
     EXPECT_TRUE(WellFormedXml(page.substr(at, end + 6 - at))) << page.substr(at, 300);
     at = end;
-    ++pictures;
   }
-  EXPECT_GT(pictures, 0u);
-  for (std::size_t at = page.find(ns); at != std::string::npos; at = page.find(ns, at))
-    page.erase(at, ns.size());
+  for (std::size_t at; (at = page.find(ns)) != std::string::npos;) page.erase(at, ns.size());
   EXPECT_EQ(page.find("http"), std::string::npos) << "an outside address";
   EXPECT_EQ(page.find("<script"), std::string::npos);
-}
-
-// A name that passes a command line in any code page.
-std::string AsciiPlayer(const Games& games) {
-  for (const auto& g : games) {
-    const std::string name = Utf8(g.names[0]);
-    if (std::all_of(name.begin(), name.end(), [](char c) { return c > ' ' && c < 0x7F; }))
-      return name;
-  }
-  return "";
 }
 
 TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLacks) {
@@ -293,45 +263,45 @@ TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLac
   WriteBytes(fs::path("logs") / gen::LogRelativePath(games.back().name), "");  // a placeholder
   WriteBytes(fs::path(LOGANA_SERVER_DIR) / "served_logs" / (games.back().name + ".mjlog"),
              gen::Gzip(games.back().text));
-  const std::string home = "http://127.0.0.1:" + std::to_string(port) + "/";
-  const std::string player = AsciiPlayer(games);
-  ASSERT_NE(player, "");
+  const std::string home = "http://127.0.0.1:" + std::to_string(port) + "/",
+                    report = WinePath(EXAMPLES_DIR "/player_report.js");
+  // A name that passes a command line in any code page.
+  const auto ascii = std::ranges::find_if(games, [](const auto& g) {
+    return std::ranges::all_of(Utf8(g.names[0]), [](char c) { return c > ' ' && c < 0x7F; });
+  });
+  ASSERT_NE(ascii, games.end());
+  const std::string player = Utf8(ascii->names[0]);
   auto setCache = [](const std::vector<std::pair<std::string, std::string>>& entries) {
     std::string text = "var c = external.mjCommand('CREATEINSTANCE::LOGANA1.0').cache;";
     for (const auto& [key, value] : entries) text += "c.set('" + key + "', '" + value + "', '');";
-    return RunTool({"--work", "work", Script(text)}).code;
+    EXPECT_EQ(RunTool({"--work", "work", Script(text)}).code, 0) << text;
   };
   // Cache values of an older report form and damaged ones; later a log gone and a month's batch.
   const std::string month = games[8].name.substr(0, 6);
   const auto gone = std::find_if(games.begin() + 9, games.end() - 1,
                                  [&](const auto& g) { return g.name.substr(0, 6) != month; });
-  ASSERT_EQ(setCache({{games[7].name, "report1|" + player +
-                                          "\\t1\\t2\\t8\\t1\\t0\\t1\\t0\\t2\\t20\\t3\\t0\\t2\\t1"},
-                      {games[8].name, "report2|x\\t9"}}),
-            0);
-  const char* const reported[] = {"31, from the cache: 0", "0, from the cache: 31",
-                                  "6, from the cache: 29"};
-  const char* const counted[] = {"31, from the cache: 0", "0, from the cache: 31",
-                                 "5, from the cache: 30"};
+  setCache({{games[7].name,
+             "report1|" + player + "\\t1\\t2\\t8\\t1\\t0\\t1\\t0\\t2\\t20\\t3\\t0\\t2\\t1"},
+            {games[8].name, "report2|x\\t9"}});
+  const char* const analysed[][2] = {{"31, from the cache: 0", "31, from the cache: 0"},
+                                     {"0, from the cache: 31", "0, from the cache: 31"},
+                                     {"6, from the cache: 29", "5, from the cache: 30"}};
   std::string firstTsv, firstPage;
   for (int run = 0; run < 3; ++run) {
     SCOPED_TRACE(run);
     if (run == 2) {
-      ASSERT_EQ(setCache({{"player_report.batch:" + month, "batch2|x"},
-                          {games[8].name, "report2|x\\t9"}}),
-                0);
+      setCache({{"player_report.batch:" + month, "batch2|x"}, {games[8].name, "report2|x\\t9"}});
       fs::remove(fs::path("logs") / gen::LogRelativePath(gone->name));
       games.erase(gone);
       const Games more = WriteGames(301, 5);
       games.insert(games.end(), more.begin(), more.end());
     }
-    std::vector<std::string> args{
-        "--work", "work", "--logs", "logs", "--home", home, Example("player_report.js")};
+    std::vector<std::string> args{"--work", "work", "--logs", "logs", "--home", home, report};
     if (run == 0) args.insert(args.end(), {"--player", player});
     args.insert(args.end(), {WinePath("report.html"), WinePath("report.tsv")});
     Result result = RunTool(args);
     ASSERT_EQ(result.code, 0) << result.err;
-    EXPECT_NE(result.out.find(std::string("logs analysed: ") + reported[run]), std::string::npos)
+    EXPECT_NE(result.out.find(std::string("logs analysed: ") + analysed[run][0]), std::string::npos)
         << result.out;
     const std::string tsv = ReadBytes("report.tsv"), page = ReadBytes("report.html");
     EXPECT_EQ(ReadTsv(tsv, 3), ExpectedReport(games, player));
@@ -345,10 +315,10 @@ TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLac
       EXPECT_TRUE(tsv == firstTsv && page == firstPage) << "the cache gives other figures";
     }
 
-    result = RunTool({"--quiet", "--work", "work2", "--logs", "logs", Example("cached_counts.js"),
-                      WinePath("counts.tsv")});
+    result = RunTool({"--quiet", "--work", "work2", "--logs", "logs",
+                      WinePath(EXAMPLES_DIR "/cached_counts.js"), WinePath("counts.tsv")});
     ASSERT_EQ(result.code, 0) << result.err;
-    EXPECT_NE(result.out.find(std::string("logs analysed: ") + counted[run]), std::string::npos)
+    EXPECT_NE(result.out.find(std::string("logs analysed: ") + analysed[run][1]), std::string::npos)
         << result.out;
     EXPECT_EQ(ReadTsv(ReadBytes("counts.tsv"), 1), ExpectedCounts(games));
   }
