@@ -50,15 +50,15 @@ TEST(ReferenceComparison, HandWorkedHands) {
       {"19m19p19s1234567z", 0, "1m 9m 1p 9p 1s 9s 1z 2z 3z 4z 5z 6z 7z"}, {"1112m", 0, "2m 3m"},
       {"1112345678999m", 0, "1m 2m 3m 4m 5m 6m 7m 8m 9m"}, {"33345m123p456p11z", 0, "3m 6m 1z"},
       {"123m456p789s1122z", 0, "1z 2z"}, {"123m456p789s1111z", 1, "none"}, {"1111234m", 0, "4m"},
-      {"111m5555m456p789s", 1, "none"}, {"1111z2222z3333z4z", 3, "none"}, {"1111m", 1, "none"},
-      {"147m258p369s1357z", 6, "none"}, {"159m159p159s1234z", 3, "none"}, {"5m", 0, "5m"},
+      {"111m5555m456p789s", 1, "none"}, {"1111z2222z3333z4z", 3, "none"}, {"1234567m1z", 0, ""},
+      {"147m258p369s1357z", 6, "none"}, {"159m159p159s1234z", 3, "none"}, {"1111m", 1, "none"},
       {"123m456p789s11z22z9s", 0, ""}, {"123m456p789s5m1111z", 0, ""}, {"123m456p789s1z", 0, "1z"},
-      {"123m456p78s1111z22z", 0, ""}, {"12m456p123789s11z", 0, "3m"}, {"1111m2222m33m", 0, "3m 4m"},
-      {"89m456p123789s11z", 0, "7m"}, {"1122m3344p5566s77z", -1, ""}, {"1234444m456p789s", 0, "1m"},
-      {"1122m3344p5566s7z", 0, "7z"}, {"2233m4455p66s7z", 2, "none"}, {"1111z2222z3333z44z", 2, ""},
-      {"119m19p19s1234567z", -1, ""}, {"199m19p19s123456z", 0, "7z"}, {"12m45p123789s1122z", 1, ""},
-      {"19m19p19s12345z", 6, "none"}, {"1111m3399p1177s55z", 1, ""}, {"11122233344455m", -1, ""},
-      {"1234567m1z", 0, "7m 1z"}, {"55m", -1, ""}, {"12m", 0, ""}};
+      {"123m456p78s1111z22z", 0, ""}, {"12m456p123789s11z", 0, "3m"}, {"11122233344455m", -1, ""},
+      {"89m456p123789s11z", 0, "7m"}, {"1122m3344p5566s77z", -1, ""}, {"2233m4455p66s7z", 2, ""},
+      {"1122m3344p5566s7z", 0, "7z"}, {"119m19p19s1234567z", -1, ""}, {"19m19p19s12345z", 6, ""},
+      {"199m19p19s123456z", 0, "7z"}, {"1111m2222m33m", 0, "3m 4m"}, {"1234444m456p789s", 0, "1m"},
+      {"1111z2222z3333z44z", 2, ""}, {"12m45p123789s1122z", 1, ""}, {"1111m3399p1177s55z", 1, ""},
+      {"5m", 0, "5m"}, {"55m", -1, ""}, {"12m", 0, ""}};
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.hand);
@@ -67,7 +67,7 @@ TEST(ReferenceComparison, HandWorkedHands) {
     EXPECT_EQ(CalcSyanten34(counts), c.syanten);
     EXPECT_EQ(CalcSyanten14(SlotsOf(CodesOf(counts)).data()), c.syanten);
     for (const auto& waits : {reference::Machi(counts), Waits(counts)})
-      if (Total(counts) % 3 == 1) EXPECT_EQ(Describe(waits), c.waits);
+      EXPECT_EQ(Total(counts) % 3 == 1 ? Describe(waits) : "", c.waits);
   }
 }
 
