@@ -14,29 +14,24 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(TextConversion, Utf8ToUtf16KeepsZerosAndReplacesEachIllFormedPart) {
+TEST(TextConversion, BothWaysKeepZerosAndReplaceWhatIsIllFormed) {
   // clang-format off
-  const struct { std::string utf8; std::u16string utf16; } cases[] = {
+  const struct { std::string utf8; std::u16string utf16; } to16[] = {
       {"", u""}, {"a\0b"s, u"a\0b"s}, {"\0"s, u"\0"s}, {"\xF0\x9F\x80\x84", u"\U0001F004"},
       {"\xC3", u"\uFFFD"}, {"\xF0\x9F\x80", u"\uFFFD"},  // one replacement for a cut sequence
       {"\xE6\x97\x61", u"\uFFFDa"}, {"\x80\xBF", u"\uFFFD\uFFFD"}, {"\xC0\xAF", u"\uFFFD\uFFFD"},
       {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"}, {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xF5\xFF", u"\uFFFD\uFFFD"}};
-  // clang-format on
-  for (const auto& c : cases)
-    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << testing::PrintToString(c.utf8);
-}
-
-TEST(TextConversion, Utf16ToUtf8KeepsZerosAndReplacesUnpairedSurrogates) {
-  // clang-format off
-  const struct { std::u16string utf16; std::string utf8; } cases[] = {
+  const struct { std::u16string utf16; std::string utf8; } to8[] = {
       {u"", ""}, {u"a\0b"s, "a\0b"s}, {u"\U0001F004", "\xF0\x9F\x80\x84"},
       {u"\u007F\u0080\u07FF\u0800\uFFFF", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
       {u"\xD83C", "\xEF\xBF\xBD"}, {u"\xD83C\x61", "\xEF\xBF\xBD\x61"}, {u"\xDC04", "\xEF\xBF\xBD"},
       {u"\xDC04\xD83C", "\xEF\xBF\xBD\xEF\xBF\xBD"},
       {u"\xD83C\xD83C\xDC04", "\xEF\xBF\xBD\xF0\x9F\x80\x84"}};
   // clang-format on
-  for (const auto& c : cases)
+  for (const auto& c : to16)
+    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << testing::PrintToString(c.utf8);
+  for (const auto& c : to8)
     EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << testing::PrintToString(c.utf8);
 }
 
@@ -56,7 +51,7 @@ TEST(TextConversion, EveryCodePointRoundTrips) {
 #ifdef _WIN32
 
 // Code pages given explicitly, so the cases hold whatever the test machine's ANSI code page is.
-TEST(CodePageConversion, NarrowsThroughTheGivenCodePage) {
+TEST(CodePageConversion, NarrowsAndWidensThroughTheGivenCodePage) {
   // clang-format off
   const struct {
     std::wstring text; UINT code_page; std::string bytes; std::optional<std::string> exact;
@@ -64,7 +59,7 @@ TEST(CodePageConversion, NarrowsThroughTheGivenCodePage) {
       {L"", 932, "", ""}, {L"\u65e5\u672c", 932, "\x93\xfa\x96\x7b", "\x93\xfa\x96\x7b"},
       {L"\uff76\uff85", 932, "\xb6\xc5", "\xb6\xc5"},  // half-width kana: one byte each
       {L"\u8868", 932, "\x95\x5c", "\x95\x5c"},        // a trail byte that is a backslash
-      {L"\ud55c", 932, "?", std::nullopt}, {L"caf\u00e9", 1252, "caf\xe9", "caf\xe9"},
+      {L"\ud55c", 932, "?", std::nullopt}, {L"caf\u00e9\u20ac", 1252, "caf\xe9\x80", "caf\xe9\x80"},
       {L"\u00a5", 932, "\\", std::nullopt},   // the yen sign's best fit is a separator,
       {L"\uff3c", 1252, "\\", std::nullopt},  // and so is the full-width backslash's
       {L"\u65e5", 1252, "?", std::nullopt}, {L"ab\0cd"s, 932, "ab\0cd"s, "ab\0cd"s},
@@ -76,19 +71,9 @@ TEST(CodePageConversion, NarrowsThroughTheGivenCodePage) {
     SCOPED_TRACE(testing::PrintToString(c.text) + " in " + std::to_string(c.code_page));
     EXPECT_EQ(WideToAnsi(c.text, c.code_page), c.bytes);
     EXPECT_EQ(WideToAnsiExact(c.text, c.code_page), c.exact);
+    EXPECT_EQ(c.exact ? AnsiToWide(*c.exact, c.code_page) : c.text, c.text);
   }
-}
-
-TEST(CodePageConversion, WidensThroughTheGivenCodePage) {
-  // clang-format off
-  const struct { std::string bytes; UINT code_page; std::wstring text; } cases[] = {
-      {"", 932, L""}, {"\x93\xfa\x96\x7b\xb6", 932, L"\u65e5\u672c\uff76"},
-      {"a\0b"s, 1252, L"a\0b"s}, {"caf\xe9\x80", 1252, L"caf\u00e9\u20ac"},
-      {"\xe6\x97\xa5\xed\xa0\x80", CP_UTF8, L"\u65e5\ufffd\ufffd\ufffd"}};
-  // clang-format on
-  for (const auto& c : cases)
-    EXPECT_EQ(AnsiToWide(c.bytes, c.code_page), c.text)
-        << testing::PrintToString(c.bytes) << c.code_page;
+  EXPECT_EQ(AnsiToWide("\xe6\x97\xa5\xed\xa0\x80", CP_UTF8), L"\u65e5\ufffd\ufffd\ufffd");
 }
 
 #endif

@@ -70,13 +70,6 @@ class HandRng {
   }
   KindCounts Counts(int size) { return CountKinds(Hand(size).data(), size); }
 
-  TileCode Draw(const std::vector<TileCode>& held) {
-    for (;;) {
-      const auto code = static_cast<TileCode>(Below(kTileCodeCount));
-      if (std::find(held.begin(), held.end(), code) == held.end()) return code;
-    }
-  }
-
  private:
   std::mt19937 engine_;
 };

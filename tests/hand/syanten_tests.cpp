@@ -5,6 +5,7 @@
 #include <array>
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hand/suit_table.h"
@@ -20,9 +21,8 @@ namespace {
 
 using namespace hand_testing;
 
-// Wine (and qemu for 32-bit) is slow: a quarter of each random set keeps the run short.
 #ifdef _WIN32
-constexpr int kRandomShare = 4;
+constexpr int kRandomShare = 4;  // Wine (and qemu for 32-bit) is slow
 #else
 constexpr int kRandomShare = 1;
 #endif
@@ -47,21 +47,18 @@ struct Mismatches {
 TEST(ReferenceComparison, HandWorkedHands) {
   // clang-format off
   const struct { const char* hand; int syanten; const char* waits; } cases[] = {
-      {"5m", 0, "5m"}, {"55m", -1, ""}, {"12m", 0, ""}, {"1111m", 1, "none"}, {"1112m", 0, "2m 3m"},
-      {"1111234m", 0, "4m"}, {"1111m2222m33m", 0, "3m 4m"}, {"1234567m1z", 0, "7m 1z"},
-      {"123m456p789s1z", 0, "1z"}, {"123m456p789s1111z", 1, "none"}, {"1234444m456p789s", 0, "1m"},
-      {"111m5555m456p789s", 1, "none"}, {"123m456p789s5m1111z", 0, ""},
-      {"123m456p78s1111z22z", 0, ""}, {"1111z2222z3333z44z", 2, ""},
-      {"1111z2222z3333z4z", 3, "none"}, {"12m456p123789s11z", 0, "3m"},
-      {"123m456p789s11z22z9s", 0, ""}, {"89m456p123789s11z", 0, "7m"},
-      {"12m45p123789s1122z", 1, ""}, {"1112345678999m", 0, "1m 2m 3m 4m 5m 6m 7m 8m 9m"},
-      {"11122233344455m", -1, ""}, {"123m456p789s1122z", 0, "1z 2z"},
-      {"33345m123p456p11z", 0, "3m 6m 1z"}, {"1122m3344p5566s77z", -1, ""},
-      {"1122m3344p5566s7z", 0, "7z"}, {"1111m3399p1177s55z", 1, ""}, {"2233m4455p66s7z", 2, "none"},
-      {"119m19p19s1234567z", -1, ""}, {"199m19p19s123456z", 0, "7z"},
-      {"19m19p19s1234567z", 0, "1m 9m 1p 9p 1s 9s 1z 2z 3z 4z 5z 6z 7z"},
-      {"19m19p19s12345z", 6, "none"}, {"147m258p369s1357z", 6, "none"},
-      {"159m159p159s1234z", 3, "none"}};
+      {"19m19p19s1234567z", 0, "1m 9m 1p 9p 1s 9s 1z 2z 3z 4z 5z 6z 7z"}, {"1112m", 0, "2m 3m"},
+      {"1112345678999m", 0, "1m 2m 3m 4m 5m 6m 7m 8m 9m"}, {"33345m123p456p11z", 0, "3m 6m 1z"},
+      {"123m456p789s1122z", 0, "1z 2z"}, {"123m456p789s1111z", 1, "none"}, {"1111234m", 0, "4m"},
+      {"111m5555m456p789s", 1, "none"}, {"1111z2222z3333z4z", 3, "none"}, {"1234567m1z", 0, ""},
+      {"147m258p369s1357z", 6, "none"}, {"159m159p159s1234z", 3, "none"}, {"1111m", 1, "none"},
+      {"123m456p789s11z22z9s", 0, ""}, {"123m456p789s5m1111z", 0, ""}, {"123m456p789s1z", 0, "1z"},
+      {"123m456p78s1111z22z", 0, ""}, {"12m456p123789s11z", 0, "3m"}, {"11122233344455m", -1, ""},
+      {"89m456p123789s11z", 0, "7m"}, {"1122m3344p5566s77z", -1, ""}, {"2233m4455p66s7z", 2, ""},
+      {"1122m3344p5566s7z", 0, "7z"}, {"119m19p19s1234567z", -1, ""}, {"19m19p19s12345z", 6, ""},
+      {"199m19p19s123456z", 0, "7z"}, {"1111m2222m33m", 0, "3m 4m"}, {"1234444m456p789s", 0, "1m"},
+      {"1111z2222z3333z44z", 2, ""}, {"12m45p123789s1122z", 1, ""}, {"1111m3399p1177s55z", 1, ""},
+      {"5m", 0, "5m"}, {"55m", -1, ""}, {"12m", 0, ""}};
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.hand);
@@ -69,14 +66,11 @@ TEST(ReferenceComparison, HandWorkedHands) {
     EXPECT_EQ(reference::Syanten(counts), c.syanten);
     EXPECT_EQ(CalcSyanten34(counts), c.syanten);
     EXPECT_EQ(CalcSyanten14(SlotsOf(CodesOf(counts)).data()), c.syanten);
-    if (Total(counts) % 3 == 1) {
-      EXPECT_EQ(Describe(reference::Machi(counts)), c.waits);
-      EXPECT_EQ(Describe(Waits(counts)), c.waits);
-    }
+    for (const auto& waits : {reference::Machi(counts), Waits(counts)})
+      EXPECT_EQ(Total(counts) % 3 == 1 ? Describe(waits) : "", c.waits);
   }
 }
 
-// A drawn tile lowers shanten by one at most and completes the hand exactly when it is a wait.
 void CheckHand(const std::vector<TileCode>& codes, HandRng& rng, Mismatches& out) {
   const KindCounts counts = CountKinds(codes.data(), codes.size());
   const int syanten = reference::Syanten(counts);
@@ -90,15 +84,6 @@ void CheckHand(const std::vector<TileCode>& codes, HandRng& rng, Mismatches& out
     out.Add(counts, "AgariCheck");
   if (waiting && Waits(counts) != waits)
     out.Add(counts, "ComputeMachi " + Describe(Waits(counts)) + ", reference " + Describe(waits));
-
-  if (!waiting) return;
-  const TileKind drawn = KindOf(rng.Draw(codes));
-  KindCounts after = counts;
-  ++after[drawn];
-  const int now = CalcSyanten34(after);
-  if (now < syanten - 1 || now > syanten ||
-      (now == -1) != (std::count(waits.begin(), waits.end(), drawn) != 0))
-    out.Add(counts, "draws " + FormatKind(drawn) + ": " + std::to_string(now));
 }
 
 TEST(ReferenceComparison, RandomHands) {
@@ -127,9 +112,9 @@ std::array<std::uint8_t, 9> SuitVector(int code) {
   return suit;
 }
 
-// Every legal suit vector against the reference; with honours added, 3n ones too, against the
-// literal search.
-TEST(SyantenFastPath, EverySuitVectorWithHonours) {
+// Every suit vector keys alike both ways; legal ones meet the reference and, with honours added,
+// the literal search.
+TEST(SyantenFastPath, WideSuitKeyIsTheKeyAndEverySuitVectorMeetsTheSearches) {
   const KindCounts patterns[] = {Tiles(""),       Tiles("11z"),   Tiles("1z"),    Tiles("1111z"),
                                  Tiles("111z2z"), Tiles("1z22z"), Tiles("11z22z")};
   Mismatches out;
@@ -138,9 +123,12 @@ TEST(SyantenFastPath, EverySuitVectorWithHonours) {
   for (int code = 0; code < 1953125; ++code) {
     const std::array<std::uint8_t, 9> suit = SuitVector(code);
     const int tiles = std::accumulate(suit.begin(), suit.end(), 0);
-    if (tiles > 14) continue;
     KindCounts counts{};
     std::copy(suit.begin(), suit.end(), counts.begin() + 9 * (n % 3));
+    const detail::SuitKey a = detail::KeyOfSuit(suit.data()),
+                          b = detail::KeyOfSuitWide(suit.data());
+    if (a.head != b.head || a.tail != b.tail) out.Add(counts, "wide key");
+    if (tiles > 14) continue;
     if (tiles >= 13) CheckHand(CodesOf(counts), rng, out);
     const KindCounts& honours = patterns[n % std::size(patterns)];
     if (Total(honours) + tiles <= 14)
@@ -148,7 +136,6 @@ TEST(SyantenFastPath, EverySuitVectorWithHonours) {
     CheckFastPath(counts, out);
     ++n;
   }
-  EXPECT_EQ(n, 405350) << "vectors of nine counts 0..4 summing to at most 14";
 }
 
 KindCounts MixedHand(HandRng& rng, int tiles) {
@@ -180,17 +167,6 @@ TEST(SyantenFastPath, MixedHandsOfEverySize) {
     }
 }
 
-TEST(SyantenFastPath, WideSuitKeyIsTheKey) {
-  int mismatches = 0;
-  for (int code = 0; code < 1953125; ++code) {
-    const std::array<std::uint8_t, 9> suit = SuitVector(code);
-    const detail::SuitKey a = detail::KeyOfSuit(suit.data()),
-                          b = detail::KeyOfSuitWide(suit.data());
-    mismatches += a.head != b.head || a.tail != b.tail;
-  }
-  EXPECT_EQ(mismatches, 0);
-}
-
 // Unchecked script arrays: over four copies, over 14 tiles.
 TEST(SyantenFastPath, UncheckedInputFallsBack) {
   HandRng rng(9);
@@ -206,11 +182,8 @@ TEST(SyantenFastPath, UncheckedInputFallsBack) {
     EXPECT_LE(ComputeMachi(counts, out), kKindCount);
     (void)AgariCheck(counts);
   }
-  std::array<TileCode, 14> empty;
-  for (TileCode none : {kNoTile, TileCode{136}}) {  // no tile at all
-    empty.fill(none);
-    EXPECT_EQ(CalcSyanten14(empty.data()), -1);
-  }
+  for (TileCode none : {kNoTile, TileCode{136}})  // no tile at all
+    EXPECT_EQ(CalcSyanten14(SlotsOf(std::vector<TileCode>(14, none)).data()), -1);
   EXPECT_EQ(CalcSyanten34(KindCounts{}), 0);
 }
 
@@ -219,25 +192,19 @@ TEST(SyantenFastPath, NoHeapAllocation) {
   std::vector<KindCounts> hands = {Tiles("1112345678999m"), Tiles("19m19p19s1234567z"),
                                    Tiles("1122m3344p5566s7z")};
   for (int i = 0; i < 600; ++i) hands.push_back(rng.Counts(13 + i % 2));
-  std::vector<std::array<TileCode, 14>> slots;
-  for (const KindCounts& counts : hands) slots.push_back(SlotsOf(CodesOf(counts)));
+  std::vector<Tehai> dealt(hands.size());
+  for (std::size_t i = 0; i < hands.size(); ++i)
+    std::tie(dealt[i].hai, dealt[i].nHai) = std::tuple(SlotsOf(CodesOf(hands[i])), Total(hands[i]));
   hands.push_back(hands[0]);
-  hands.back()[3] = 9;  // the literal search
-  Tehai tehai;
+  hands.back()[3] = 9;            // the literal search
   (void)CalcSyanten34(hands[0]);  // builds the tables
   const long long before = testing::AllocationCount();
-  int sink = 0;
-  for (std::size_t i = 0; i < hands.size(); ++i) {
-    TileKind out[kKindCount];
-    sink += CalcSyanten34(hands[i]) + ComputeMachi(hands[i], out) + AgariCheck(hands[i]);
-    if (i >= slots.size()) continue;
-    tehai.hai = slots[i];
-    tehai.nHai = Total(hands[i]);
+  TileKind out[kKindCount];
+  for (const KindCounts& counts : hands)
+    (void)(CalcSyanten34(counts) + ComputeMachi(counts, out) + AgariCheck(counts));
+  for (Tehai& tehai : dealt)
     (void)(tehai.nHai % 3 == 1 ? tehai.UpdateSyanten1() : tehai.UpdateSyanten2());
-    sink += tehai.syanten1 + tehai.syanten2 + static_cast<int>(tehai.machi.size());
-  }
   EXPECT_EQ(testing::AllocationCount() - before, 0);
-  EXPECT_NE(sink, 0);
 }
 
 }  // namespace

@@ -14,8 +14,7 @@ TEST(ServiceAddresses, AreMadeFromTheHomeAddressOrTheInnermostOverride) {
   // Absolute "http://", a host looked up by name, no port, nothing after the last "/".
   const std::string_view home = kHomeAddress;
   EXPECT_TRUE(home.starts_with("http://") && std::isalpha(static_cast<unsigned char>(home[7])) &&
-              home.find_first_of(":?&", 7) == std::string_view::npos &&
-              home.find('/', 7) == home.size() - 1)
+              home.find_first_of(":?&", 7) == home.npos && home.find('/', 7) == home.size() - 1)
       << home;
   const std::string log = "2015071412gm-0009-0000-0a1b2c3d";
   const std::pair<std::string (*)(), std::string> cases[] = {
@@ -26,11 +25,10 @@ TEST(ServiceAddresses, AreMadeFromTheHomeAddressOrTheInnermostOverride) {
       {[] { return LogDownloadAddress("2015071412gm-0009-0000-0a1b2c3d"); }, "0/log/?" + log}};
   for (const auto& [make, path] : cases) {
     SCOPED_TRACE(path);
-    std::optional<ScopedHomeAddress> outer("http://outer.example/"),
-        inner("http://127.0.0.1:8080/");
+    std::optional<ScopedHomeAddress> outer("http://outer.test/"), inner("http://127.0.0.1:8080/");
     EXPECT_EQ(make(), "http://127.0.0.1:8080/" + path);
     inner.reset();
-    EXPECT_EQ(make(), "http://outer.example/" + path);
+    EXPECT_EQ(make(), "http://outer.test/" + path);
     outer.reset();
     EXPECT_EQ(make(), std::string(kHomeAddress) + path);
   }
