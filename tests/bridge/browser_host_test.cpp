@@ -142,7 +142,6 @@ TEST_F(BrowserHostTest, TextsBecomeNavigationsOrHistoryStepsAndOnlyAddressesStay
       {"about:gobackward", L"GoBack", false},
       {"about:goforward", L"GoForward", false},
       {"about:refresh", L"Refresh", false},
-      {"about:blank", nullptr, false},
       {"about:Refresh", nullptr, false},
       {"About:refresh", nullptr, true},
       {"http://www.zuvelo.example/1/script/", nullptr, true},
@@ -283,12 +282,7 @@ TEST_F(BrowserHostTest, OnlyAMemoryContextOfAVisibleHostGetsTheControlsPicture) 
 }
 
 TEST(PageTrustTest, APageIsTrustedOnlyUnderATrustedAddressThatNamesAHost) {
-  struct Case {
-    std::vector<std::wstring> trusted;
-    const wchar_t* page;
-    bool expected;
-  };
-  const Case cases[] = {
+  const std::tuple<std::vector<std::wstring>, const wchar_t*, bool> cases[] = {
       {{L"http://a.example/"}, L"http://a.example/", true},
       {{L"http://a.example/"}, L"http://a.example", false},
       {{L"http://a.example/"}, L"http://A.example/", false},
@@ -313,9 +307,8 @@ TEST(PageTrustTest, APageIsTrustedOnlyUnderATrustedAddressThatNamesAHost) {
       {{L"file:///"}, L"file:///C:/x.html", false},
       {{L"file://"}, L"file:///C:/x.html", false},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(zuvelo::IsTrustedPage(c.page, c.trusted), c.expected)
-        << ::testing::PrintToString(c.page);
+  for (const auto& [trusted, page, expected] : cases) {
+    EXPECT_EQ(zuvelo::IsTrustedPage(page, trusted), expected) << ::testing::PrintToString(page);
   }
 }
 
