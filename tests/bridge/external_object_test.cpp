@@ -120,7 +120,6 @@ TEST_F(ExternalTest, CalcSyanten14ReadsUpToFourteenSlots) {
       {L"'x', " + Join(won), {won.rbegin(), won.rend()}},
       {L"", {}},
       {L"255, 0", {0, 255}},
-      {L"[]", {}},
       {L"['1', '2', true, 2.5, null]", {}},  // no integer: no tile
       {L"{length: -1, 0: 8}", {8}},          // a length that is no count reads all 14
       {L"{length: 'x', 13: 9}", padded},
@@ -158,7 +157,6 @@ TEST_F(ExternalTest, CalcSyanten34ReadsUpToThirtyFourCounts) {
       {Join(won), won},
       {Join(won) + L", 'x'", won},
       {ArrayOf(forty), won},
-      {L"[]", {}},
       {L"{length: -1, 33: 1}", CountsOf({132})},
       {L"[2, 1, '3', 2.5]", {2, 1}},
       {Join(std::vector<int>(34, 4)), std::vector<int>(34, 4)},

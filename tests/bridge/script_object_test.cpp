@@ -113,10 +113,10 @@ TEST_F(ScriptObjectTest, EachInvokeStyleTreatsEveryFlagCombination) {
       {101, kCall | kGet, 2, true, S_OK, "42", nullptr},  // the call wins
       {101, kGet, 0, true, S_OK, "object", kDropped},
       {101, kGet, 0, false, S_OK, "-555", nullptr},
-      {103, kGet, 0, true, S_OK, "0", nullptr},
-      {103, kGet, 0, false, kNotFound, "-555", nullptr},
-      {103, kCall, 0, true, kNotFound, "-555", "Sample member? 103/0x67 args 0 flags 1\r\n"},
-      {103, kPut, 1, true, kNotFound, "-555", "Sample member? 103/0x67 args 1 flags 4\r\n"},
+      {104, kGet, 0, true, S_OK, "object", nullptr},
+      {104, kGet, 0, false, kNotFound, "-555", nullptr},
+      {104, kCall, 0, true, kNotFound, "-555", "Sample member? 104/0x68 args 0 flags 1\r\n"},
+      {101, kPut, 1, true, kNotFound, "-555", "Sample member? 101/0x65 args 1 flags 4\r\n"},
       {101, DISPATCH_PROPERTYPUTREF, 1, true, kNotFound, "-555",
        "Sample member? 101/0x65 args 1 flags 8\r\n"},
       {104, kPut, 1, false, kNotFound, "-555", nullptr},  // the writer refuses a number
