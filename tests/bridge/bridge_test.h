@@ -30,7 +30,6 @@ class Sample final : public AutomationObject<Sample>, LiveCount {
   static std::span<const Member<Sample>> Members() {
     static constexpr Member<Sample> members[] = {
         {L"sub", 101, MemberKind::kMethod, &Sample::Sub},
-        {L"calls", 103, MemberKind::kProperty, &Sample::Calls},
         {L"slot", 104, MemberKind::kProperty, &Sample::GetSlot, &Sample::PutSlot},
     };
     return members;
@@ -41,7 +40,6 @@ class Sample final : public AutomationObject<Sample>, LiveCount {
     if (!IsType(call.arg(0), VT_I4) || !IsType(call.arg(1), VT_I4)) return DISP_E_TYPEMISMATCH;
     return Give(call, variant_i4(V_I4(call.arg(0)) - V_I4(call.arg(1))));
   }
-  HRESULT Calls(const Invocation& call) { return Give(call, variant_i4(calls)); }
   HRESULT GetSlot(const Invocation& call) { return Give(call, variant_dispatch(slot.get())); }
   HRESULT PutSlot(const Invocation& call) {
     if (call.count() != 1 || !IsType(call.arg(0), VT_DISPATCH)) return DISP_E_MEMBERNOTFOUND;
@@ -108,13 +106,9 @@ class Worker final : public AutomationObject<Worker>, public AttachableObject, L
 
   STDMETHODIMP_(ULONG) AddRef() override { return AutomationObject::AddRef(); }
   STDMETHODIMP_(ULONG) Release() override { return AutomationObject::Release(); }
-  void MainThreadStep() override {
-    ++steps;
-    step_thread = ::GetCurrentThreadId();
-  }
+  void MainThreadStep() override { ++steps; }
 
   int steps = 0;
-  DWORD step_thread = 0;
 };
 
 class BridgeTest : public PageTest {

@@ -118,10 +118,7 @@ class SiteHandler final : public Counted<IDocHostUIHandler> {
     info->dwFlags = kHostFlags;
     return S_OK;
   }
-  STDMETHODIMP TranslateAccelerator(LPMSG message, const GUID*, DWORD) override {
-    keys.push_back(message->wParam);
-    return kKeyAnswer;
-  }
+  ZV_STUBS(kKeyAnswer, (TranslateAccelerator, LPMSG, const GUID*, DWORD));
   ZV_STUBS(E_NOTIMPL, (GetExternal, IDispatch**),
            (ShowContextMenu, DWORD, POINT*, IUnknown*, IDispatch*),
            (ShowUI, DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
@@ -134,7 +131,6 @@ class SiteHandler final : public Counted<IDocHostUIHandler> {
 
   static constexpr DWORD kHostFlags = DOCHOSTUIFLAG_NO3DBORDER;
   static constexpr HRESULT kKeyAnswer = 0x00000123;
-  std::vector<WPARAM> keys;
 };
 
 class DocumentDouble final : public Counted<IHTMLDocument2, IServiceProvider, ICustomDoc> {
@@ -305,7 +301,7 @@ class BrowserDouble final
   ZV_PROPERTIES(int, ToolBar);
   ZV_PROPERTIES(VARIANT_BOOL, Visible, StatusBar, MenuBar, FullScreen, Offline, Silent,
                 RegisterAsBrowser, TheaterMode, AddressBar, Resizable);
-  STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override {  // the host lives on this reference
     site_ = com_ptr<IOleClientSite>::copy_of(site);
     return S_OK;
   }

@@ -73,11 +73,8 @@ class BrowserHostTest : public PageTest {
 TEST_F(BrowserHostTest, EmbedsTheControlWhichGetsSizeFocusAndHistoryButtonsUntilItCloses) {
   ASSERT_NE(MakeHost(), nullptr);
   const HWND control_window = ::GetDlgItem(browser_.get(), kBrowserControlId);
-  EXPECT_EQ(control().sinks(DIID_DWebBrowserEvents), 1u);
-  EXPECT_EQ(control().sinks(DIID_DWebBrowserEvents2), 1u);
   EXPECT_EQ(control().drop_targets, std::vector<VARIANT_BOOL>{VARIANT_FALSE});
   EXPECT_TRUE(control().navigations.empty()) << "no text, no navigation";
-  EXPECT_TRUE(boxes_.Take().empty());
   RECT rect{};
   for (LPARAM size : {MAKELPARAM(180, 90), LPARAM{0}}) {  // a zero size is ignored
     ::SendMessageA(browser_.get(), WM_SIZE, SIZE_RESTORED, size);
@@ -92,16 +89,36 @@ TEST_F(BrowserHostTest, EmbedsTheControlWhichGetsSizeFocusAndHistoryButtonsUntil
     ::SendMessageA(browser_.get(), WM_APPCOMMAND, 0, MAKELPARAM(0, command));
   }
   EXPECT_EQ(control().steps, (std::vector<std::wstring>{L"GoBack", L"GoForward"}));
-  control().CompleteNavigation(kGamePageW);
+  control().CompleteNavigation(L"http://www.zuvelo.example/1/script/");
   Send("UPDATEDOCUIHANDLER");
+  control().CompleteNavigation(kGamePageW);
   const com_ptr<IOleObject> keep = com_ptr<IOleObject>::copy_of(&control());
   const com_ptr<DocumentDouble> document = com_ptr<DocumentDouble>::copy_of(control().document());
+  EXPECT_EQ(Send("UPDATEDOCUIHANDLER"), 0);
+  Send("UPDATEDOCUIHANDLER");
   ASSERT_NE(document->handler(), document->site_handler());
+  EXPECT_EQ(document->handler_changes, 1) << "once per document, and for each new document";
+  EXPECT_EQ(Trace(), (Lines{kHandlerSet, kHandlerSet}));
+  DOCHOSTUIINFO info{};
+  EXPECT_EQ(document->handler()->GetHostInfo(&info), S_OK);
+  EXPECT_EQ(info.dwFlags, SiteHandler::kHostFlags);
+  MSG key{};
+  EXPECT_EQ(document->handler()->TranslateAccelerator(&key, nullptr, 0), SiteHandler::kKeyAnswer);
   ::SendMessageA(browser_.get(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(::IsWindow(browser_.release()));
   EXPECT_FALSE(::IsWindow(control_window));
   EXPECT_EQ(control().sinks(DIID_DWebBrowserEvents) + control().sinks(DIID_DWebBrowserEvents2), 0u);
   EXPECT_EQ(document->handler(), document->site_handler());
+}
+
+TEST_F(BrowserHostTest, WithoutAFormerHandlerTheDocumentKeepsItsDefaults) {
+  BrowserDoubleRegistration::options().site_handler = false;
+  IDocHostUIHandler* handler = HostOnPage(kGamePageW).document()->handler();
+  ASSERT_NE(handler, nullptr);
+  DOCHOSTUIINFO info{};
+  MSG key{};
+  EXPECT_EQ(handler->GetHostInfo(&info), E_NOTIMPL);
+  EXPECT_EQ(handler->TranslateAccelerator(&key, nullptr, 0), S_FALSE);
 }
 
 TEST_F(BrowserHostTest, AControlThatCannotBeDrivenFailsTheWindowWithItsBox) {
@@ -125,17 +142,15 @@ TEST_F(BrowserHostTest, TextsBecomeNavigationsOrHistoryStepsAndOnlyAddressesStay
       {"about:gobackward", L"GoBack", false},
       {"about:goforward", L"GoForward", false},
       {"about:refresh", L"Refresh", false},
-      {"about:blank", nullptr, false},
       {"about:Refresh", nullptr, false},
       {"About:refresh", nullptr, true},
       {"http://www.zuvelo.example/1/script/", nullptr, true},
   };
-  for (const char* text : {kGamePage, "<b>page</b>"}) {  // even one that looks like HTML
-    ASSERT_NE(MakeHost(text), nullptr);
-    EXPECT_EQ(control().navigations, NavigationTo(text));
-    EXPECT_EQ(main_.TakeCommands(), Commands{Got("DISPID_BEFORENAVIGATE", text)});
-    EXPECT_EQ(WindowText(browser_.get()), text);
-  }
+  const char* html = "<b>page</b>";  // a creation text is an address, even one that looks like HTML
+  ASSERT_NE(MakeHost(html), nullptr);
+  EXPECT_EQ(control().navigations, NavigationTo(html));
+  EXPECT_EQ(main_.TakeCommands(), Commands{Got("DISPID_BEFORENAVIGATE", html)});
+  EXPECT_EQ(WindowText(browser_.get()), html);
   for (LRESULT answer : {0, 1}) {
     main_.answer = answer;
     EXPECT_EQ(
@@ -215,37 +230,6 @@ TEST_F(BrowserHostTest, EventsReachTheParentAsTextAndOnlyPopupsOfTheServiceOpen)
   }
 }
 
-TEST_F(BrowserHostTest, TheHandlerIsInstalledOncePerDocumentAndPassesOnToAFormerOne) {
-  ASSERT_NE(MakeHost(), nullptr);
-  control().CompleteNavigation(kGamePageW);
-  DocumentDouble* first = control().document();
-  EXPECT_EQ(Send("UPDATEDOCUIHANDLER"), 0);
-  EXPECT_NE(first->handler(), first->site_handler());
-  Send("UPDATEDOCUIHANDLER");
-  EXPECT_EQ(first->handler_changes, 1) << "the handler in force is the host's already";
-  EXPECT_EQ(Trace(), Lines{kHandlerSet});
-  DOCHOSTUIINFO info{};
-  EXPECT_EQ(first->handler()->GetHostInfo(&info), S_OK);
-  EXPECT_EQ(info.dwFlags, SiteHandler::kHostFlags);
-  MSG key{};
-  key.wParam = 'C';
-  EXPECT_EQ(first->handler()->TranslateAccelerator(&key, nullptr, 0), SiteHandler::kKeyAnswer);
-  EXPECT_EQ(first->site_handler()->keys, std::vector<WPARAM>{'C'});
-
-  control().CompleteNavigation(L"http://www.zuvelo.example/1/script/");
-  DocumentDouble* second = control().document();
-  EXPECT_EQ(second->handler(), second->site_handler()) << "a new document has its own";
-  Send("UPDATEDOCUIHANDLER");
-  EXPECT_EQ(second->handler_changes, 1);
-  EXPECT_EQ(Trace(), Lines{kHandlerSet});
-
-  BrowserDoubleRegistration::options().site_handler = false;
-  IDocHostUIHandler* handler = HostOnPage(kGamePageW).document()->handler();
-  ASSERT_NE(handler, nullptr);
-  EXPECT_EQ(handler->GetHostInfo(&info), E_NOTIMPL);
-  EXPECT_EQ(handler->TranslateAccelerator(&key, nullptr, 0), S_FALSE);
-}
-
 // Other pages are refused without asking the main window.
 TEST_F(BrowserHostTest, OnlyTheServicesPagesAndTheChosenStartPagesGetTheExternalObject) {
   const std::tuple<const char*, const char*, const wchar_t*, bool> cases[] = {
@@ -297,12 +281,7 @@ TEST_F(BrowserHostTest, OnlyAMemoryContextOfAVisibleHostGetsTheControlsPicture) 
 }
 
 TEST(PageTrustTest, APageIsTrustedOnlyUnderATrustedAddressThatNamesAHost) {
-  struct Case {
-    std::vector<std::wstring> trusted;
-    const wchar_t* page;
-    bool expected;
-  };
-  const Case cases[] = {
+  const std::tuple<std::vector<std::wstring>, const wchar_t*, bool> cases[] = {
       {{L"http://a.example/"}, L"http://a.example/", true},
       {{L"http://a.example/"}, L"http://a.example", false},
       {{L"http://a.example/"}, L"http://A.example/", false},
@@ -327,9 +306,8 @@ TEST(PageTrustTest, APageIsTrustedOnlyUnderATrustedAddressThatNamesAHost) {
       {{L"file:///"}, L"file:///C:/x.html", false},
       {{L"file://"}, L"file:///C:/x.html", false},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(zuvelo::IsTrustedPage(c.page, c.trusted), c.expected)
-        << ::testing::PrintToString(c.page);
+  for (const auto& [trusted, page, expected] : cases) {
+    EXPECT_EQ(zuvelo::IsTrustedPage(page, trusted), expected) << ::testing::PrintToString(page);
   }
 }
 
