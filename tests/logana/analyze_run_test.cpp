@@ -7,12 +7,12 @@
 #include <memory>
 #include <new>
 
-#include "analyzer_test.h"
 #include "base/code_page_win.h"
 #include "bridge/external_object_win.h"
 #include "logana/cache_file.h"
 #include "logana/logana_cache.h"
 #include "logana/worker_status_win.h"
+#include "logana_page_test.h"
 #include "net/service_address.h"
 #include "run_logs.h"
 

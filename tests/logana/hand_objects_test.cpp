@@ -5,7 +5,7 @@
 #include "logana/log_info_object_win.h"
 #include "logana/player_object_win.h"
 #include "logana/tehai_object_win.h"
-#include "page_test.h"
+#include "logana_page_test.h"
 
 namespace zuvelo::testing {
 namespace {
@@ -185,12 +185,7 @@ TEST_F(HandOwnersTest, FacesScriptKeepsOutliveTheSeatsWithTheirLastValues) {
 TEST_F(HandOwnersTest, AHostWithoutAScriptObjectFailsTheHandsWithABox) {
   TestHostWindow silent(main_.hwnd(), nullptr);
   EXPECT_FALSE(PlayerSeats::Create(silent.hwnd()));
-  const std::vector<MessageBoxCall> boxes = boxes_.Take();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].owner, silent.hwnd());
-  EXPECT_EQ(boxes[0].text, "GETSCRIPT FAILED");
-  EXPECT_FALSE(boxes[0].caption.has_value());
-  EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR));
+  ExpectOneBox(boxes_, silent.hwnd(), MB_ICONERROR, "GETSCRIPT FAILED");
   EXPECT_EQ(Trace(),
             (Lines{"IDispatchTehaiImpl DESTRUCT\r\n", "IDispatchPlayerImpl DESTRUCT\r\n"}));
 }
