@@ -167,10 +167,9 @@ TEST_F(HandOwnersTest, FacesScriptKeepsOutliveTheSeatsWithTheirLastValues) {
   ASSERT_EQ(script_.Run(L"var kept = seat, hand = seat.tehai;"), S_OK);
   seats.reset();
   Lines gone;
-  for (int seat = 0; seat < 3; ++seat) {
-    gone.push_back("IDispatchTehaiImpl DESTRUCT\r\n");
-    gone.push_back("IDispatchPlayerImpl DESTRUCT\r\n");
-  }
+  for (int i = 0; i < 3; ++i)
+    gone.insert(gone.end(),
+                {"IDispatchTehaiImpl DESTRUCT\r\n", "IDispatchPlayerImpl DESTRUCT\r\n"});
   EXPECT_EQ(Trace(), gone);
   EXPECT_EQ(Text(L"describe(kept) + ';' + hand.syanten() + ';' + hand.machi()"),
             L"\u6771,10,1623,1,5,M,250,13;0;0,3,22");
