@@ -201,6 +201,7 @@ TEST_F(AnalyzerTest, ASecondAnalyzeMeetsTheBusyWorkerAndLeavesTheRunAloneToItsSt
               ErrorNumber(IDispatchLogAnaImpl::kThreadNotEmpty));
     ExpectOneBox(boxes_, host_.hwnd(), MB_ICONERROR, "THREAD IS NOT EMPTY");
     EXPECT_EQ(Text(L"calls.join()"), L"second begin");  // its options were read all the same
+    Trace();
     EXPECT_EQ(StateOf(analyzer_.get()), kRunning);
     ASSERT_EQ(script_.Run(L"var stop = ana.stop; stop();"), S_OK);
     EXPECT_EQ(Trace(), Lines{"StopThread\r\n"});
