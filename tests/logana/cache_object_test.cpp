@@ -1,13 +1,12 @@
 // The cache object as pages use it, over "./00.dat" and a real "./config.ini".
 #include "logana/cache_object_win.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 
-#include "page_test.h"
+#include "logana_page_test.h"
 #include "shell/services/settings_win.h"
 #include "shell/temp_working_folder.h"
+#include "support/file_bytes.h"
 
 namespace zuvelo::testing {
 namespace {
@@ -117,15 +116,11 @@ TEST_F(CacheObjectTest, SettingsKeysReadAnySettingAndWriteOnlyTheScriptsOwnWitho
       {L"cache.set('!STATUS::SCRIPT_INFO', 'back')", L"undefined", "back"},
       {L"cache.set('!STATUS::SCRIPT_INFO', 0)", L"undefined", nullptr}  // not a text: none
   };
-  const auto file = [] {
-    std::ifstream in("config.ini", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(c.code)));
-    const std::string before = file();
+    const std::string before = ReadBytes("config.ini");
     EXPECT_EQ(Text(c.code), c.seen);
-    const std::string text = file();
+    const std::string text = ReadBytes("config.ini");
     if (c.seen == locked || c.seen == invalid) {
       EXPECT_EQ(text, before);
     }
@@ -145,12 +140,7 @@ TEST_F(CacheObjectTest, AFailedSaveAtExitIsShown) {
   std::filesystem::create_directories(folder_ / "00.dat" / "inside");
   ASSERT_EQ(script_.Run(L"cache.set('k', 'v');"), S_OK);
   Exit();
-  const std::vector<MessageBoxCall> boxes = boxes_.Take();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].owner, nullptr);
-  EXPECT_EQ(boxes[0].text, "SaveCache failed\r\n");
-  EXPECT_FALSE(boxes[0].caption.has_value());
-  EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_OK));
+  ExpectOneBox(boxes_, nullptr, MB_OK, "SaveCache failed\r\n");
   EXPECT_TRUE(std::filesystem::is_directory(folder_ / "00.dat" / "inside"));
 }
 

@@ -24,7 +24,6 @@ TEST(LogName, ValidityAndFields) {
       {u"20150714gm-00e1-0217-0a1b2c3d&tw=3", true, 0xE1, 217},  // "-" at index 10, type at 11
       {u"20150714gm-0-09-0217-0a1b2c3d&tw=2", true, 0, 217},     // "-" at 10 wins over 12
       {u"2015071412gm-00a9-1234-0a1b2c3d&tw=2", true, 0xA9, 1234},
-      // Lengths 34, 35, 36, 37, 42 and 43 only.
       {WithLastField(u"0a1b2c3d9"), true, 9, 0},
       {WithLastField(u"0a1b2c3d98"), false, 0, 0},
       {WithLastField(u"0a1b2c"), true, 9, 0},

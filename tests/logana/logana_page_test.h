@@ -1,10 +1,20 @@
-// An analyzer for the stand-in host window, known to script as `ana`.
+// Page fixtures of the analyzer and its objects; the analyzer is known to script as `ana`.
 #pragma once
+
+#include <tuple>
 
 #include "logana/analyzer_object_win.h"
 #include "page_test.h"
 
 namespace zuvelo::testing {
+
+// The one box asked for since the last look; none of these has a caption.
+inline void ExpectOneBox(MessageBoxRecorder& boxes, HWND owner, UINT style, const char* text) {
+  const std::vector<MessageBoxCall> taken = boxes.Take();
+  ASSERT_EQ(taken.size(), 1u);
+  EXPECT_EQ(std::tuple(taken[0].owner, taken[0].style, taken[0].text, taken[0].caption.has_value()),
+            std::tuple(owner, style, std::string(text), false));
+}
 
 class AnalyzerTest : public PageTest {
  protected:
