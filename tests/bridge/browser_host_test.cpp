@@ -43,8 +43,7 @@ class BrowserHostTest : public PageTest {
   void TearDown() override {
     browser_.reset();
     main_.external.reset();
-    EXPECT_EQ(BrowserDouble::live() + DocumentDouble::live() + PageObject::live(), 0)
-        << "the control, a document or a page object outlived its host";
+    EXPECT_EQ(BrowserDouble::live() + DocumentDouble::live() + PageObject::live(), 0) << "leak";
     PageTest::TearDown();
   }
 

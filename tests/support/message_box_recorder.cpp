@@ -1,6 +1,8 @@
 // Message-box recorder over the program's test hook.
 #include "support/message_box_recorder.h"
 
+#include <utility>
+
 namespace zuvelo::testing {
 
 MessageBoxRecorder::MessageBoxRecorder(int answer)
@@ -12,9 +14,7 @@ MessageBoxRecorder::MessageBoxRecorder(int answer)
 
 std::vector<MessageBoxCall> MessageBoxRecorder::Take() {
   std::lock_guard<std::mutex> hold(lock_);
-  std::vector<MessageBoxCall> taken;
-  taken.swap(boxes_);
-  return taken;
+  return std::exchange(boxes_, {});
 }
 
 }  // namespace zuvelo::testing
