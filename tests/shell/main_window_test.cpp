@@ -64,7 +64,6 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_EQ(BrowserDouble::live() + DocumentDouble::live(), 0) << "outlived the main window";
     EXPECT_EQ(ProcessTraceListener().malformed(), 0);
   }
-  // Unless `log_folder` is false, "PATH" names an existing folder: game mode asks nothing.
   HWND Open(bool game_mode, bool log_folder = true) {
     if (log_folder) WriteLogPathSetting(logs_.string().c_str());
     SetGameMode(game_mode);
@@ -108,15 +107,14 @@ Lines Navigated() {
   return addresses;
 }
 
-// Buttons read "command:image:style:label"; the log folder is checked once the window is up.
+// Buttons read "command:image:style:label".
 TEST_F(MainWindowTest, EachModeHasItsFirstPageAndToolbarAndOnlyGameModeChecksTheLogFolder) {
   const bool no_default = !fs::exists(DefaultLogFolder());
   const std::wstring start = L"4006:1:16:|4007:2:16:|4010:3:16:|-|", home = L"4008:0:24:解析|-|";
   for (bool game_mode : {true, false}) {
     WriteLogPathSetting(nullptr);
     ASSERT_NE(Open(game_mode, false), nullptr);
-    const std::string first = game_mode ? kGamePage : kScriptPage;
-    EXPECT_EQ(Navigated(), Lines{first});
+    EXPECT_EQ(Navigated(), Lines{game_mode ? kGamePage : kScriptPage});
     std::wstring buttons;
     for (int i = 0; i < ::SendMessageA(Child(4001), TB_BUTTONCOUNT, 0, 0); ++i) {
       TBBUTTON b{};
@@ -137,9 +135,8 @@ TEST_F(MainWindowTest, EachModeHasItsFirstPageAndToolbarAndOnlyGameModeChecksThe
   }
 }
 
-// What the thread's windows are sent meanwhile; menu items are read while they are up.
 std::vector<CWPSTRUCT> sent;
-std::wstring menu_items;
+std::wstring menu_items;  // read while the menu is up
 LRESULT CALLBACK RecordSent(int code, WPARAM wparam, LPARAM lparam) {
   const auto& m = sent.emplace_back(*reinterpret_cast<const CWPSTRUCT*>(lparam));
   const auto menu = reinterpret_cast<HMENU>(m.wParam);
@@ -160,7 +157,6 @@ LRESULT SendRecorded(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return result;
 }
 
-// The menus are driven from the keyboard: a menu takes the keys waiting in the queue.
 TEST_F(MainWindowTest, DropDownMenusStoreTheCurrentPageOrOpenTheBuiltInPage) {
   WriteGameHomeSetting("http://games.example/");
   ASSERT_NE(Open(true), nullptr);
@@ -174,7 +170,7 @@ TEST_F(MainWindowTest, DropDownMenusStoreTheCurrentPageOrOpenTheBuiltInPage) {
   for (const auto& [id, downs, homes, opened] : cases) {
     Navigated();
     for (int i = 0; i < downs; ++i) ::PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
-    ::PostMessageA(main_, WM_KEYDOWN, VK_RETURN, 0);
+    ::PostMessageA(main_, WM_KEYDOWN, VK_RETURN, 0);  // the menu takes the queued keys
     NMTOOLBARA button{{Child(4001), 4001, TBN_DROPDOWN}, id, {}, 0, nullptr, {}};
     EXPECT_EQ(SendRecorded(main_, WM_NOTIFY, 4001, reinterpret_cast<LPARAM>(&button)),
               TBDDRET_DEFAULT);
@@ -185,7 +181,6 @@ TEST_F(MainWindowTest, DropDownMenusStoreTheCurrentPageOrOpenTheBuiltInPage) {
   }
 }
 
-// After a completed navigation the page gets the window's new external object.
 TEST_F(MainWindowTest, BrowserEventsSetTitleStatusAndAddressAndPagesGetTheExternalObject) {
   ASSERT_NE(Open(true), nullptr);
   control().FireOnBothSets(DISPID_TITLECHANGE, std::wstring(100, L't'));
@@ -210,7 +205,6 @@ TEST_F(MainWindowTest, BrowserEventsSetTitleStatusAndAddressAndPagesGetTheExtern
   EXPECT_EQ(external->Release(), 1u) << "one reference, the page's";
 }
 
-// The page is the address box's; names that would leave the month folder make no file.
 TEST_F(MainWindowTest, GameStartsAndPopupsAreOnlyForTheGamePageAndRecordAPlaceholder) {
   const std::wstring recorded = L"牌譜情報を記録しました\r\n",
                      refused = L"このURLからは利用できません";
@@ -237,7 +231,6 @@ TEST_F(MainWindowTest, GameStartsAndPopupsAreOnlyForTheGamePageAndRecordAPlaceho
   for (const auto& [page, command, argument, balloons] : cases) {
     SCOPED_TRACE(page + " " + command);
     fs::remove_all(logs_ / "log");
-    TakeBalloons();
     ::SetWindowTextA(Child(4005), page.c_str());
     EXPECT_EQ(Command(command, argument), 0);
     EXPECT_EQ(TakeBalloons(), balloons);
@@ -253,14 +246,11 @@ TEST_F(MainWindowTest, GameStartsAndPopupsAreOnlyForTheGamePageAndRecordAPlaceho
   EXPECT_EQ(ReadBytes(placeholder), "gzip body");
 }
 
-// A left-click brings the window back; a right-click asks for the system menu at the cursor.
 TEST_F(MainWindowTest, ClicksOnTheTrayIconRestoreTheWindowOrOpenItsSystemMenu) {
   ASSERT_NE(Open(true), nullptr);
-  EXPECT_EQ(::SendMessageA(main_, WM__TRAYICON, 0, WM_MOUSEMOVE), 0);
-  Pump();
+  Process(main_, WM__TRAYICON, 0, WM_MOUSEMOVE);
   EXPECT_FALSE(::IsWindowVisible(main_)) << "other mouse messages do nothing";
-  EXPECT_EQ(::SendMessageA(main_, WM__TRAYICON, 0, WM_LBUTTONDOWN), 0);
-  Pump();
+  Process(main_, WM__TRAYICON, 0, WM_LBUTTONDOWN);
   EXPECT_TRUE(::IsWindowVisible(main_) && !::IsIconic(main_));
   ::SetCursorPos(321, 123);
   POINT cursor{};
@@ -273,7 +263,6 @@ TEST_F(MainWindowTest, ClicksOnTheTrayIconRestoreTheWindowOrOpenItsSystemMenu) {
   Pump();
 }
 
-// Boxes as an English system shows them; a Japanese one must show the same.
 WideLines Shown(MessageBoxRecorder& boxes) {
   WideLines lines;
   for (const MessageBoxCall& box : boxes.Take()) {
@@ -281,7 +270,7 @@ WideLines Shown(MessageBoxRecorder& boxes) {
       return box.ShownText(code_page) + L"|" + box.ShownCaption(code_page).value_or(L"-") + L"|" +
              std::to_wstring(box.style);
     };
-    EXPECT_EQ(shown(1252), shown(932));
+    EXPECT_EQ(shown(1252), shown(932));  // the same on a Japanese system
     lines.push_back(shown(1252));
   }
   return lines;
@@ -326,7 +315,6 @@ struct Attachable final : AttachableObject {  // the analyzer's stand-in
   ULONG refs = 1;
 };
 
-// Attached analyzers and the tray icon last as long as the window.
 TEST_F(MainWindowTest, CancelOrCloseEndTheWindowWhichReleasesItsAnalyzersAndTrayIcon) {
   for (WORD command : {WORD{IDCANCEL}, WORD{0xE141}}) {
     const HWND window = Open(true);
@@ -346,7 +334,6 @@ TEST_F(MainWindowTest, CancelOrCloseEndTheWindowWhichReleasesItsAnalyzersAndTray
   }
 }
 
-// Windows of the program's own module that record the keys and clicks they get.
 using Delivered = std::vector<std::pair<HWND, UINT>>;
 Delivered delivered;
 LRESULT CALLBACK RecordDelivered(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -370,16 +357,12 @@ TEST_F(MainWindowTest, TheEndOfTheSessionSavesTheCache) {
   ::SendMessageA(main_, WM_ENDSESSION, FALSE, 0);  // the session goes on
   EXPECT_FALSE(fs::exists("00.dat"));
   ::SendMessageA(main_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-  std::string saved;
-  static_cast<void>(LoadCacheFile("00.dat", [&](const CacheRecord& r) {
-    saved =
-        std::string(r.key.begin(), r.key.end()) + "=" + std::string(r.value.begin(), r.value.end());
-  }));
-  EXPECT_EQ(saved, "k=v");
+  std::u16string saved;
+  static_cast<void>(
+      LoadCacheFile("00.dat", [&](const CacheRecord& r) { saved = r.key + u"=" + r.value; }));
+  EXPECT_EQ(saved, u"k=v");
 }
 
-// Not the program's own windows' keys, and none without in-place activation. Enter navigates
-// only in a single-line edit that has the focus, and to at most 259 characters.
 TEST_F(MainWindowTest, KeysInTheControlsWindowsGoToTheControlFirstAndEnterNavigates) {
   for (bool in_place_active : {false, true}) {
     BrowserDoubleRegistration::options().in_place_active = in_place_active;
@@ -391,8 +374,7 @@ TEST_F(MainWindowTest, KeysInTheControlsWindowsGoToTheControlFirstAndEnterNaviga
       const std::vector<MSG> offered = std::exchange(control().offered_keys, {});
       EXPECT_TRUE(offered.size() == (in_place_active ? 1u : 0u) &&
                   (offered.empty() || (offered[0].hwnd == view && offered[0].wParam == key)));
-      EXPECT_EQ(std::ranges::count(TakeViewMessages(), WM_KEYDOWN),
-                key == 'A' || !in_place_active ? 1 : 0)
+      EXPECT_EQ(std::ranges::count(TakeViewMessages(), WM_KEYDOWN), key == 'A' || !in_place_active)
           << key;
     }
     if (!in_place_active) Close();
@@ -465,7 +447,6 @@ TEST(AnsiCutTest, TextsAreCutBetweenCharactersOfTheirCodePage) {
     EXPECT_EQ(CutAnsi(text, limit, code_page), cut) << code_page << " " << text.size();
 }
 
-// The program file's name without folder and extension, case kept, and the very same folder.
 TEST(StartupTest, AnalyzerOnlyNeedsTheWorkingFolderCurrentAndTheProgramNamedLogana) {
   const std::string in = "C:\\Users\\me\\AppData\\Local\\Q-ORB\\zuvelo\\130";
   for (const char* p : {"C:\\Games\\logana.exe", "D:/logana.EXE", "C:\\a.b\\logana", "C:logana"})

@@ -26,13 +26,10 @@ std::string MyZuvelo() {
   return narrow[0] ? std::string(narrow) + "\\My Zuvelo" : "";
 }
 
-// Nothing is kept between reads. The shell reads at most 259 characters, script 1023.
 TEST(SettingsTest, KeysReadTheirDefaultsUntilWrittenAndTheFileAsItIsNow) {
   const testing::TempWorkingFolder folder;
   const auto text = [] { return testing::ReadBytes("config.ini"); };
   EXPECT_EQ(LogPathSetting(), "");
-  EXPECT_EQ(GameHomeSetting(), std::string(kHomeAddress) + "0/");
-  EXPECT_EQ(ScriptHomeSetting(), std::string(kHomeAddress) + "1/script/");
   EXPECT_EQ(ReadScriptSetting(L"STATUS", L"SCRIPT_INFO"), L"");
   EXPECT_FALSE(std::filesystem::exists("config.ini")) << "reading makes no file";
 
@@ -63,15 +60,13 @@ TEST(SettingsTest, LogFolderIsThePathSettingOnlyWhenItIsAUsableFolder) {
   ASSERT_FALSE(fallback.empty());
   std::filesystem::create_directory(usable);
   testing::WriteBytes(file, "not a folder");
-  const std::string cases[][2] = {{usable, usable},
-                                  {usable + "\\", usable + "\\"},
-                                  {file, fallback},
-                                  {usable + "\\missing", fallback},
-                                  {"", fallback}};
-  for (const auto& [path, resolved] : cases) {
+  const auto resolved = [](const std::string& path) {
     WriteLogPathSetting(path.c_str());
-    EXPECT_EQ(ResolveLogFolder(), resolved) << path;
-  }
+    return ResolveLogFolder();
+  };
+  for (const std::string& path : {usable, usable + "\\"}) EXPECT_EQ(resolved(path), path);
+  for (const std::string& path : {file, usable + "\\missing", std::string()})
+    EXPECT_EQ(resolved(path), fallback) << path;
 }
 
 // The month folder is the decimal value of the first six characters of the name.
@@ -90,8 +85,7 @@ TEST(LogLayout, LogsLieInMonthFoldersUnderLog) {
   EXPECT_EQ(LogRootFolder(folder), folder + (::IsDBCSLeadByte(0x95) ? "\\log" : "log"));
 }
 
-// Best fit would turn full-width signs (1252) and the yen sign (932) into separators; in 932 a
-// backslash byte may also be the second byte of a character, which is no separator.
+// Best fit would turn full-width signs (1252) and yen (932) into separators, or add default chars.
 TEST(LogLayout, PlaceholderNamesConvertExactlyAndStayInTheirFolder) {
   const std::wstring log = L"2015070112gm-0009-0000-0123abcd&tw=0";
   const std::string ansi(log.begin(), log.end());
@@ -104,7 +98,6 @@ TEST(LogLayout, PlaceholderNamesConvertExactlyAndStayInTheirFolder) {
       {932, L"\u724C\u8B5C", "\x94\x76\x95\x88"}};
   for (const auto& [code_page, name, file] : converted)
     EXPECT_EQ(PlaceholderFileName(name, code_page), file) << code_page << " " << file;
-  // U+724C is not in 1252: a default character would stand in.
   for (const wchar_t* name :
        {L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cesc", L"201507\uFF0F..\uFF0Fesc", L"C\uFF1Aesc",
         L"\uFF0E\uFF0E", L"\u724C", L"a\\b", L"a/b", L"C:b", L"..", L".", L""})

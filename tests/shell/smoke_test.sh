@@ -2,8 +2,7 @@
 # smoke_test.sh PROGRAM.exe WINDOW_PROBE.exe WINE_RUN OUTPUT_FOLDER: both modes under Wine.
 set -u
 program="$1" probe="$2" wine_run="$3" out="$4"
-DISPLAY=$("$(dirname "$wine_run")/wine-services.sh" display) || exit 1
-export DISPLAY
+DISPLAY=$("$(dirname "$wine_run")/wine-services.sh" display) && export DISPLAY || exit 1
 failures=0
 fail() { echo "FAIL: $*" && failures=$((failures + 1)); }
 
