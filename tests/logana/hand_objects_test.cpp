@@ -66,19 +66,14 @@ class TehaiObjectTest : public PageTest {
 
 // A bad index decides the lookup of several names.
 TEST_F(TehaiObjectTest, DigitNamesAreSlotsAndOutOfRangeNumbersAreBadIndexes) {
+  const HRESULT bad = DISP_E_BADINDEX, none = DISP_E_MEMBERNOTFOUND;
   const struct {
     const wchar_t* name;
-    DISPID id;
     HRESULT hr;
-  } cases[] = {{L"007", 207, S_OK},
-               {L"", 200, S_OK},
-               {L"000000000000000000000013", 213, S_OK},
-               {L"14", DISPID_UNKNOWN, DISP_E_BADINDEX},
-               {L"4294967309", DISPID_UNKNOWN, DISP_E_BADINDEX},
-               {L"-1", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND},
-               {L"1 ", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND},
-               {L"1a", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND},
-               {L"\xFF11", DISPID_UNKNOWN, DISP_E_MEMBERNOTFOUND}};
+    DISPID id = DISPID_UNKNOWN;
+  } cases[] = {{L"007", S_OK, 207}, {L"", S_OK, 200},     {L"000000000000000000000013", S_OK, 213},
+               {L"14", bad},        {L"4294967309", bad}, {L"-1", none},
+               {L"1 ", none},       {L"1a", none},        {L"\xFF11", none}};
   for (const auto& c : cases) {
     const std::wstring name(c.name);
     SCOPED_TRACE(::testing::PrintToString(name));
