@@ -69,11 +69,10 @@ TEST_F(CacheObjectTest, GetAndSetGoToTheStoreAndOtherArgumentTypesChangeNothing)
 
   Trace();
   unique_variant missing;
-  std::vector<unique_variant> key;
-  key.push_back(variant_text(L"none"));
-  ASSERT_EQ(InvokeWith(cache_.get(), 102, DISPATCH_METHOD, std::move(key), missing.get()), S_OK);
-  ASSERT_EQ(missing.type(), VT_BSTR);
-  EXPECT_EQ(V_BSTR(missing.get()), nullptr);
+  ASSERT_EQ(
+      InvokeWith(cache_.get(), 102, DISPATCH_METHOD, Args(variant_text(L"none")), missing.get()),
+      S_OK);
+  EXPECT_TRUE(missing.type() == VT_BSTR && V_BSTR(missing.get()) == nullptr);
   EXPECT_EQ(Attempt(L"cache.get = 1;"), ErrorNumber(DISP_E_MEMBERNOTFOUND));
   EXPECT_EQ(Attempt(L"cache.Get('k');"), ErrorNumber(DISP_E_MEMBERNOTFOUND));
   EXPECT_EQ(Trace(), Lines{"IDispatchCacheImpl GetIDsOfNames UNKNOWN Get\r\n"});
@@ -102,8 +101,6 @@ TEST_F(CacheObjectTest, SettingsKeysReadAnySettingAndWriteOnlyTheScriptsOwnWitho
       {L"tryset('!A', 'z')", L"ok", "x=1;y=2"},
       {L"tryset('!STATUS::SCRIPT_INFO::x', 'z')", L"ok", "x=1;y=2"},
       {L"cache.set('!STATUS::SCRIPT_INFO')", L"undefined", "x=1;y=2"},  // one argument
-      {LR"(tryset('!STATUS::SCRIPT_INFO', 'x\r\nGAME_HOME=http://e/\r\n[LOG]\r\nPATH=C:\\evil'))",
-       invalid, "x=1;y=2"},
       {LR"(tryset('!STATUS::SCRIPT_INFO', 'x\nSCRIPT_HOME=http://e/'))", invalid, "x=1;y=2"},
       {LR"(tryset('!STATUS::SCRIPT_INFO', 'x\rGAME_HOME=http://e/'))", invalid, "x=1;y=2"},
       {LR"(tryset('!STATUS::SCRIPT_INFO', 'x\u0000y'))", invalid, "x=1;y=2"},

@@ -8,7 +8,6 @@
 
 namespace zuvelo::testing {
 
-// The one box asked for since the last look; none of these has a caption.
 inline void ExpectOneBox(MessageBoxRecorder& boxes, HWND owner, UINT style, const char* text) {
   const std::vector<MessageBoxCall> taken = boxes.Take();
   ASSERT_EQ(taken.size(), 1u);

@@ -15,7 +15,6 @@
 
 namespace zuvelo::testing {
 
-// The hour as "yyyymmddhh": a valid name of 36 characters.
 inline std::string LogName(const std::string& hour, const std::string& id = "0a1b2c3d",
                            const char* type = "0009", const char* lobby = "0000") {
   return hour + "gm-" + type + "-" + lobby + "-" + id + "&tw=0";
