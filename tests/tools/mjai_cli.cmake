@@ -4,15 +4,14 @@ file(REMOVE_RECURSE ${WORK})
 file(COPY "${golden}.mjlog" DESTINATION ${WORK}/logs/201102)
 file(TOUCH ${WORK}/empty)
 
-# The exit status must be want and then the file got (in WORK) hold the bytes of the file same.
-function(run want out got same)
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} OUTPUT_FILE ${WORK}/${out}
-                  ERROR_FILE ${WORK}/${out}.err RESULT_VARIABLE status)
-  file(READ ${WORK}/${out}.err errors)
+function(run want stdout got expected)
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} OUTPUT_FILE ${WORK}/${stdout}
+                  ERROR_FILE ${WORK}/${stdout}.err RESULT_VARIABLE status)
+  file(READ ${WORK}/${stdout}.err errors)
   file(READ "${WORK}/${got}" got_text)
-  file(READ "${same}" same_text)
-  if(NOT status STREQUAL want OR NOT got_text STREQUAL same_text)
-    message(FATAL_ERROR "mjlog-dump ${ARGN}: exit ${status}, want ${want}; ${got} vs ${same}\n${errors}")
+  file(READ "${expected}" expected_text)
+  if(NOT status STREQUAL want OR NOT got_text STREQUAL expected_text)
+    message(FATAL_ERROR "${ARGN}: exit ${status}, want ${want}; ${got} vs ${expected}\n${errors}")
   endif()
 endfunction()
 

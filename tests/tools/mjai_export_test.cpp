@@ -1,4 +1,3 @@
-// The mjai export against golden streams, the generator's move record, refusals and folders.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,11 +22,6 @@ namespace fs = std::filesystem;
 using zuvelo::testing::ReadBytes;
 using zuvelo::testing::WriteBytes;
 
-std::string KindName(int kind) {
-  return kind < 27 ? std::string{static_cast<char>('1' + kind % 9), "mps"[kind / 9]}
-                   : std::string(1, "ESWNPFC"[kind - 27]);
-}
-
 template <typename Range, typename Text>
 std::string List(const Range& values, Text text) {
   std::string out = "[";
@@ -38,8 +32,11 @@ std::string List(const Range& values, Text text) {
 std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
 std::string Name(TileCode code, bool redFives) {
+  const int kind = code / 4;
   const bool red = redFives && (code == 16 || code == 52 || code == 88);
-  return Quoted(KindName(code / 4) + (red ? "r" : ""));
+  return Quoted((kind < 27 ? std::string{static_cast<char>('1' + kind % 9), "mps"[kind / 9]}
+                           : std::string(1, "ESWNPFC"[kind - 27])) +
+                (red ? "r" : ""));
 }
 
 std::string Names(const std::vector<TileCode>& codes, bool redFives) {
@@ -53,25 +50,22 @@ std::string Numbers(const std::array<int, 4>& values) {
 using Field = std::pair<const char*, std::string>;
 
 std::string Line(const std::string& type, const std::vector<Field>& fields = {}) {
-  std::string line = "{\"type\":\"";
-  line.append(type).append("\"");
-  for (const auto& [key, value] : fields)
-    line.append(",\"").append(key).append("\":").append(value);
-  return line.append("}");
+  std::string line = "{\"type\":" + Quoted(type);
+  for (const auto& [key, value] : fields) line += ",\"" + std::string(key) + "\":" + value;
+  return line + '}';
 }
 
 std::string StartKyoku(const gen::GenMove& m, bool redFives) {
   const int seats[] = {0, 1, 2, 3};
   // clang-format off
-  return Line(
-      "start_kyoku",
-      {{"bakaze", Quoted(std::string(1, "ESWN"[m.seed[0] / 4]))},
-       {"dora_marker", Name(static_cast<TileCode>(m.seed[5]), redFives)},
-       {"kyoku", std::to_string(m.seed[0] % 4 + 1)}, {"honba", std::to_string(m.seed[1])},
-       {"kyotaku", std::to_string(m.seed[2])}, {"oya", std::to_string(m.who)},
-       {"scores", Numbers(m.points)}, {"tehais", List(seats, [&](int seat) {
-          return Names({m.tiles.begin() + seat * 13, m.tiles.begin() + seat * 13 + 13}, redFives);
-        })}});
+  return Line("start_kyoku", {
+      {"bakaze", Quoted(std::string(1, "ESWN"[m.seed[0] / 4]))},
+      {"dora_marker", Name(static_cast<TileCode>(m.seed[5]), redFives)},
+      {"kyoku", std::to_string(m.seed[0] % 4 + 1)}, {"honba", std::to_string(m.seed[1])},
+      {"kyotaku", std::to_string(m.seed[2])}, {"oya", std::to_string(m.who)},
+      {"scores", Numbers(m.points)}, {"tehais", List(seats, [&](int seat) {
+         return Names({m.tiles.begin() + seat * 13, m.tiles.begin() + seat * 13 + 13}, redFives);
+       })}});
   // clang-format on
 }
 
@@ -88,8 +82,9 @@ std::string CallLine(const gen::GenCall& c, bool redFives) {
   return Line(types[c.type], fields);
 }
 
-std::string MoveLine(const gen::GenMove& m, const gen::GenCall* call, bool redFives) {
-  using M = gen::GenMove;
+using M = gen::GenMove;
+
+std::string MoveLine(const M& m, const gen::GenCall* call, bool redFives) {
   const Field actor{"actor", std::to_string(m.who)},
       pai{"pai", m.tile == kNoTile ? "" : Name(m.tile, redFives)};
   if (m.kind == M::kInit) return StartKyoku(m, redFives);
@@ -116,13 +111,11 @@ std::vector<std::string> ExpectedLines(const gen::GeneratedGame& game, bool redF
                              return quoted;
                            })}})};
   std::size_t call = 0;
-  for (const gen::GenMove& m : game.moves) {
-    if (m.kind == gen::GenMove::kInit && lines.size() > 1) lines.push_back(Line("end_kyoku"));
-    lines.push_back(
-        MoveLine(m, m.kind == gen::GenMove::kCall ? &game.calls.at(call++) : nullptr, redFives));
+  for (const M& m : game.moves) {
+    if (m.kind == M::kInit && lines.size() > 1) lines.push_back(Line("end_kyoku"));
+    lines.push_back(MoveLine(m, m.kind == M::kCall ? &game.calls.at(call++) : nullptr, redFives));
   }
-  lines.push_back(Line("end_kyoku"));
-  lines.push_back(Line("end_game"));
+  lines.insert(lines.end(), {Line("end_kyoku"), Line("end_game")});
   return lines;
 }
 
@@ -197,10 +190,8 @@ TEST(MjaiFolder, ConvertsEveryLogWholeAndNamesWhyTheOthersAreSkipped) {
   const fs::path root = "mjai_folder_test";  // in the test's own build folder
   fs::remove_all(root);
   const fs::path logs = root / "log", out = root / "out";
-  gen::GenOptions four = gen::OptionsForSeed(1), three = gen::OptionsForSeed(3);
-  const gen::GeneratedGame a = gen::GenerateGame(1, four), b = gen::GenerateGame(2, four),
-                           c = gen::GenerateGame(3, three);
-  ASSERT_EQ(c.players, 3);
+  const gen::GeneratedGame a = gen::GenerateGame(1), c = gen::GenerateGame(3),
+                           b = gen::GenerateGame(2, gen::OptionsForSeed(1));
   WriteBytes(logs / a.name.substr(0, 6) / (a.name + ".mjlog"), gen::Gzip(a.text));
   WriteBytes(logs / "201001" / (b.name + ".MJLOG"), b.text);
   WriteBytes(logs / "201001" / (c.name + ".mjlog"), gen::Gzip(c.text));
