@@ -138,7 +138,7 @@ TEST_F(TehaiObjectTest, MethodsFollowTheLiveRecordAlsoReadAsValues) {
 
 using HandOwnersTest = PageTest;
 
-TEST_F(HandOwnersTest, FacesScriptKeepsOutliveTheSeatsWithTheirLastValues) {
+TEST_F(HandOwnersTest, SeatsReadTheirDefaultsAndFacesScriptKeepsOutliveThemWithTheirLastValues) {
   std::optional<PlayerSeats> seats = PlayerSeats::Create(host_.hwnd());
   ASSERT_TRUE(seats);
   Player& seat = (*seats->records)[2];
