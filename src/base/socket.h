@@ -1,6 +1,6 @@
 // The few blocking IPv4 socket calls the program makes (the HTTP client, the trace) and its tests
 // make, over BSD sockets or Winsock. Errors carry Winsock numbers on every platform, so a result
-// means the same natively and on Windows. Nothing here starts the sockets layer.
+// means the same natively and on Windows. Only `SocketsStartup` starts the sockets layer.
 #pragma once
 
 #include <chrono>

@@ -92,11 +92,6 @@ class unique_variant {
 }
 
 // Destroying the array clears the values it holds.
-struct safearray_traits {
-  using pointer = SAFEARRAY*;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer array) noexcept { ::SafeArrayDestroy(array); }
-};
-using unique_safearray = unique_handle<safearray_traits>;
+using unique_safearray = unique_handle<null_handle_traits<SAFEARRAY*, &::SafeArrayDestroy>>;
 
 }  // namespace zuvelo

@@ -95,8 +95,7 @@ void LogAnaThread::ShowWorkerBox(const std::wstring& text) {
 // while the lock is held.
 std::vector<std::u16string> LogAnaThread::OfferedCacheKeys() {
   std::vector<std::u16string> keys;
-  const std::u16string_view player(reinterpret_cast<const char16_t*>(options.enumPlayer.data()),
-                                   options.enumPlayer.size());
+  const std::u16string_view player = AsUtf16(options.enumPlayer);
   LogAnaCache::Instance().ForEachEntry([&](const CacheRecordView& entry) {
     if (!player.empty() && entry.player != player) return;
     // A key that is not a valid log name is never left out by the game filters.

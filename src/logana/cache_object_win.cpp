@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/code_page_win.h"
 #include "logana/script_results_win.h"
 #include "shell/services/message_box_win.h"
 #include "shell/services/program_end.h"
@@ -27,9 +28,6 @@ bool BreaksSettingsLine(std::u16string_view text) {
 
 // Set once ProcessCacheStore() has made the store: saving must not make one.
 std::atomic<bool> process_store_made{false};
-
-// Section and key as the profile functions take them.
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 }  // namespace
 
@@ -116,9 +114,9 @@ HRESULT IDispatchCacheImpl::Set(const Invocation& call) {
 HRESULT IDispatchCacheImpl::ReadSettingsKey(std::u16string_view key, VARIANT* result) {
   const std::optional<SettingsKey> setting = SplitSettingsKey(key);
   if (!setting) return S_OK;
-  const std::wstring value =
-      ReadScriptSetting(Wide(setting->section).c_str(), Wide(setting->name).c_str());
-  return WriteTextResult(result, {reinterpret_cast<const char16_t*>(value.data()), value.size()});
+  const std::wstring value = ReadScriptSetting(std::wstring(AsWide(setting->section)).c_str(),
+                                               std::wstring(AsWide(setting->name)).c_str());
+  return WriteTextResult(result, AsUtf16(value));
 }
 
 // An empty or missing value removes the setting. A line break would start new lines in the
@@ -130,8 +128,9 @@ HRESULT IDispatchCacheImpl::WriteSettingsKey(std::u16string_view key,
   const std::optional<SettingsKey> setting = SplitSettingsKey(key);
   if (!setting) return S_OK;
   if (!IsWritableSetting(*setting)) return DISP_E_ARRAYISLOCKED;
-  const std::wstring text = value ? Wide(*value) : std::wstring();
-  WriteScriptSetting(Wide(setting->section).c_str(), Wide(setting->name).c_str(),
+  const std::wstring text(value ? AsWide(*value) : std::wstring_view());
+  WriteScriptSetting(std::wstring(AsWide(setting->section)).c_str(),
+                     std::wstring(AsWide(setting->name)).c_str(),
                      text.empty() ? nullptr : text.c_str());
   return S_OK;
 }

@@ -7,11 +7,10 @@
 #include <string_view>
 
 #include "base/bstr_win.h"
+#include "base/code_page_win.h"
 #include "base/variant_win.h"
 
 namespace zuvelo {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "BSTRs and the records share UTF-16 units");
 
 inline HRESULT WriteIntResult(VARIANT* result, LONG value) {
   variant_i4(value).release_to(result);
@@ -25,8 +24,7 @@ inline HRESULT WriteBoolResult(VARIANT* result, bool value) {
 
 // BSTRs are UTF-16 like the records' texts.
 inline HRESULT WriteTextResult(VARIANT* result, std::u16string_view text) {
-  unique_bstr made =
-      make_bstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+  unique_bstr made = make_bstr(AsWide(text));
   if (!made && !text.empty()) return E_OUTOFMEMORY;
   V_VT(result) = VT_BSTR;
   V_BSTR(result) = made.release();
@@ -41,8 +39,7 @@ inline HRESULT WriteObjectResult(VARIANT* result, IDispatch* object) {
 
 // A BSTR argument as the records' UTF-16 text; a null BSTR is the empty text.
 [[nodiscard]] inline std::u16string_view TextOf(const VARIANT* v) {
-  const std::wstring_view text = bstr_view(V_BSTR(v));
-  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+  return AsUtf16(bstr_view(V_BSTR(v)));
 }
 
 }  // namespace zuvelo

@@ -71,7 +71,9 @@ TEST(CodePageConversion, NarrowsAndWidensThroughTheGivenCodePage) {
     SCOPED_TRACE(testing::PrintToString(c.text) + " in " + std::to_string(c.code_page));
     EXPECT_EQ(WideToAnsi(c.text, c.code_page), c.bytes);
     EXPECT_EQ(WideToAnsiExact(c.text, c.code_page), c.exact);
-    EXPECT_EQ(c.exact ? AnsiToWide(*c.exact, c.code_page) : c.text, c.text);
+    if (c.exact) {
+      EXPECT_EQ(AnsiToWide(*c.exact, c.code_page), c.text);
+    }
   }
   EXPECT_EQ(AnsiToWide("\xe6\x97\xa5\xed\xa0\x80", CP_UTF8), L"\u65e5\ufffd\ufffd\ufffd");
 }

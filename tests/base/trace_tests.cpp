@@ -19,14 +19,14 @@ using testing::UdpListener;
 class TraceTest : public ::testing::Test {
  protected:
   // The listener also starts the sockets layer before the first line.
-  static void SetUpTestSuite() { Listen(0); }
+  static void SetUpTestSuite() { Listen(); }
   static void TearDownTestSuite() {
     port_.reset();
     listener_.reset();
   }
-  static void Listen(unsigned short port) {
+  static void Listen() {
     port_.reset();
-    listener_ = std::make_unique<UdpListener>(port);
+    listener_ = std::make_unique<UdpListener>();
     if (listener_->ok()) port_.emplace(listener_->port());
   }
   void SetUp() override {
@@ -64,9 +64,9 @@ TEST_F(TraceTest, FirstLineAfterAListenerAppearsIsNotLost) {
   EXPECT_EQ(Next(), std::string("someone listens\r\n") + '\0');
 }
 
-// The only test on the machine-wide port (ctest lock "trace_port").
+// The only test on the machine-wide port.
 TEST_F(TraceTest, WithoutTheSeamLinesGoToPort514) {
-  UdpListener product(514);
+  UdpListener product(kTracePort);
   if (product.refused()) GTEST_SKIP() << "this user may not bind 127.0.0.1:514";
   ASSERT_TRUE(product.ok()) << "cannot bind 127.0.0.1:514";
   port_.reset();
@@ -75,7 +75,7 @@ TEST_F(TraceTest, WithoutTheSeamLinesGoToPort514) {
   ASSERT_TRUE(product.AcceptOnlySenderOf(marker + '\0', [&] { trace("%s", marker.c_str()); }));
   trace("to the product's port\r\n");
   EXPECT_EQ(product.Receive(), std::string("to the product's port\r\n") + '\0');
-  Listen(0);
+  Listen();
   trace("to the test's port\r\n");
   EXPECT_EQ(Next(), std::string("to the test's port\r\n") + '\0');
   EXPECT_EQ(product.Receive(200ms), std::nullopt);

@@ -357,7 +357,9 @@ class BrowserDouble final
     return S_OK;
   }
   STDMETHODIMP Unadvise(DWORD cookie) override {
-    return sinks_.erase(cookie) ? S_OK : CONNECT_E_NOCONNECTION;
+    if (sinks_.erase(cookie) == 0) return CONNECT_E_NOCONNECTION;
+    ++unadvised;
+    return S_OK;
   }
   ZV_STUBS(E_NOTIMPL, (EnumConnectionPoints, IEnumConnectionPoints**),
            (GetConnectionInterface, IID*), (EnumConnections, IEnumConnections**),
@@ -425,6 +427,7 @@ class BrowserDouble final
   std::vector<MSG> offered_keys;  // TranslateAccelerator
   std::vector<VARIANT_BOOL> drop_targets;
   int draws = 0;
+  int unadvised = 0;          // Close drops the sinks too: this tells the host's own Unadvise
   com_ptr<IDispatch> script;  // what the documents' script property gives
 
  private:

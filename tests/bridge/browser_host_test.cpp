@@ -107,6 +107,7 @@ TEST_F(BrowserHostTest, EmbedsTheControlWhichGetsSizeFocusAndHistoryButtonsUntil
   EXPECT_FALSE(::IsWindow(browser_.release()));
   EXPECT_FALSE(::IsWindow(control_window));
   EXPECT_EQ(control().sinks(DIID_DWebBrowserEvents) + control().sinks(DIID_DWebBrowserEvents2), 0u);
+  EXPECT_EQ(control().unadvised, 2);
   EXPECT_EQ(document->handler(), document->site_handler());
 }
 

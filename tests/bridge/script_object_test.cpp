@@ -78,7 +78,7 @@ TEST_F(ScriptObjectTest, LooksNamesUpExactlyAndReportsEachUnknownOne) {
 struct InvokeCase {
   DISPID id;
   WORD flags;
-  int args;   // 50, 8, 70, ... in script order
+  int args;   // 50, 8, 90, ... in script order
   bool slot;  // a result slot preset to -555
   HRESULT hr;
   const char* result;

@@ -4,10 +4,10 @@
 #include <string>
 #include <tuple>
 
-#include "../shell/temp_working_folder.h"
 #include "fileexport/file_object_win.h"
 #include "fileexport/save_dialog_win.h"
 #include "page_test.h"
+#include "shell/temp_working_folder.h"
 #include "support/file_bytes.h"
 
 namespace zuvelo::testing {

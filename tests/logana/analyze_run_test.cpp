@@ -384,7 +384,7 @@ TEST_F(AnalyzeRunTest, WaysARunEndsEarly) {
     ASSERT_EQ(boxes.size(), box.empty() ? 0u : 1u);
     for (const MessageBoxCall& b : boxes) {
       for (UINT code_page : {1252u, 932u})
-        EXPECT_EQ(WideToAnsi(b.ShownText(code_page), CP_UTF8), box) << code_page;
+        EXPECT_EQ(WideToAnsi(ShownText(b, code_page), CP_UTF8), box) << code_page;
       EXPECT_EQ(std::tuple(b.owner, b.style, b.caption.has_value()),
                 std::tuple(c.worker_box ? host_.hwnd() : nullptr,
                            static_cast<UINT>(c.worker_box ? MB_ICONERROR : MB_OK), false));

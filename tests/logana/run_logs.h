@@ -6,11 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
-#include "../shell/temp_working_folder.h"
 #include "mjlog_gen/mjlog_gen.h"
 #include "shell/services/settings_win.h"
+#include "shell/temp_working_folder.h"
 #include "support/file_bytes.h"
 
 namespace zuvelo::testing {
@@ -29,7 +28,10 @@ using gen::Gzip;
 
 class RunLogs {
  public:
-  RunLogs() { WriteLogPathSetting(logs_.string().c_str()); }
+  RunLogs() {
+    std::filesystem::create_directories(logs_ / "log");
+    WriteLogPathSetting(logs_.string().c_str());
+  }
   [[nodiscard]] std::string root() const { return LogRootFolder(logs_.string()); }
   std::string Write(const std::string& name, const std::string& bytes) {
     const std::string path = root() + "\\" + name.substr(0, 6) + "\\" + name + ".mjlog";
@@ -44,7 +46,6 @@ class RunLogs {
  private:
   TempWorkingFolder work_;
   std::filesystem::path logs_ = work_.path() / "logs";
-  bool made_ = std::filesystem::create_directories(logs_ / "log");
 };
 
 // Where the server fixture keeps its files, taken before tests change the working folder.

@@ -48,9 +48,7 @@ class HandValueCheck {
     for (int seat = 0; seat < 4; ++seat) {
       const Tehai& tehai = players[seat].tehai;
       Seat& s = seats_[seat];
-      KindCounts counts{};
-      for (int i = 0; i < tehai.nHai; ++i)
-        counts[tehai.hai[i] / 4] += tehai.hai[i] < kTileCodeCount;
+      const KindCounts counts = CountKinds(tehai.hai.data(), static_cast<std::size_t>(tehai.nHai));
       if (std::any_of(counts.begin(), counts.end(), [](int n) { return n > 4; })) continue;
       const bool waiting = tehai.nHai % 3 == 1;
       if (counts != s.counts) {
@@ -97,8 +95,7 @@ class Recorder : public ReplayEvents, public ReplayReporter {
 
   void Report(const ReplayMessage& message) override { messages.push_back(message); }
   EventSet Supplied() const override { return supplied_; }
-  int OnLogBegin(const LogInfo& info, const Players& players) override {
-    players_ = &players;
+  int OnLogBegin(const LogInfo& info, const Players&) override {
     return Record("OnLogBegin", std::string_view(std::string(info.name.begin(), info.name.end())));
   }
   int OnSceneBegin(std::span<const std::int32_t, 5> seed,
@@ -131,11 +128,10 @@ class Recorder : public ReplayEvents, public ReplayReporter {
   int Record(const char* name, const Parts&... parts) {
     lines.push_back(name);
     ((lines.back() += ' ' + Text(parts)), ...);
-    if (players_) hands.Check(*players_, lines.back());
+    hands.Check(players, lines.back());
     return static_cast<int>(lines.size()) == failAt_ ? failResult_ : 0;
   }
 
-  const Players* players_ = nullptr;
   EventSet supplied_;
   int failAt_, failResult_;
 };

@@ -267,7 +267,7 @@ WideLines Shown(MessageBoxRecorder& boxes) {
   WideLines lines;
   for (const MessageBoxCall& box : boxes.Take()) {
     const auto shown = [&](UINT code_page) {
-      return box.ShownText(code_page) + L"|" + box.ShownCaption(code_page).value_or(L"-") + L"|" +
+      return ShownText(box, code_page) + L"|" + ShownCaption(box, code_page).value_or(L"-") + L"|" +
              std::to_wstring(box.style);
     };
     EXPECT_EQ(shown(1252), shown(932));  // the same on a Japanese system

@@ -25,7 +25,8 @@ done
 
 # The dialog font's stand-in has no Japanese glyphs: the screenshot needs the IPA font.
 link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=C timeout -s KILL 30 "$loader" reg add "$link" \
+grep -q 'ipag.ttf' "$prefix/system.reg" 2>/dev/null ||
+  WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=C timeout -s KILL 30 "$loader" reg add "$link" \
   /v Tahoma /t REG_MULTI_SZ /d 'ipag.ttf,IPAGothic' /f >/dev/null 2>&1
 
 # run MODE EXE FOLDER BUTTONS SHOT

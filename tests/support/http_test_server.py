@@ -38,7 +38,8 @@ class Answer:
 
     def tail(self):
         """The path after its first segment, unquoted: "/body/a%20b" gives "a b"."""
-        return urllib.parse.unquote(self.path.split("/", 2)[2])
+        parts = self.path.split("/", 2)
+        return urllib.parse.unquote(parts[2] if len(parts) > 2 else "")
 
     def send(self, data):
         self.sock.sendall(data if isinstance(data, bytes) else data.encode("latin-1"))
@@ -119,8 +120,9 @@ def slow(a):
 def trickle(a):
     """/trickle?every=ms: 1000000 bytes announced, then one every ms (200), for two minutes."""
     a.respond("HTTP/1.1 200 OK", ["Content-Length: 1000000"])
-    for sent in range(int(120 * 1000 / a.arg("every", 200))):
-        time.sleep(a.arg("every", 200) / 1000.0)
+    every = max(1, a.arg("every", 200))
+    for sent in range(120 * 1000 // every):
+        time.sleep(every / 1000.0)
         a.send(PATTERN[sent % len(PATTERN):][:1])
 
 

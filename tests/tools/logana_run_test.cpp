@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/bstr_win.h"
+#include "base/code_page_win.h"
 #include "base/com_apartment_win.h"
 #include "base/com_ptr_win.h"
 #include "mjlog_gen/mjlog_gen.h"
@@ -124,13 +125,6 @@ Rows ReadTsv(const std::string& text, int keys) {
   return rows;
 }
 
-std::string Utf8(const std::u16string& text) {
-  const std::wstring wide(text.begin(), text.end());
-  char bytes[256] = {};
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
-  return bytes;
-}
-
 std::string KindLabel(int type) {
   return std::string(type & gen::kGameTypeThreePlayers ? "3-player" : "4-player") +
          (type & gen::kGameTypeEastSouth ? ", east-south" : ", east-only") +
@@ -169,7 +163,7 @@ Rows ExpectedReport(const Games& games, const std::string& chosen) {
   std::map<std::string, Record> records;
   for (const auto& g : games)
     for (int s = 0; s < g.players; ++s)
-      records[Utf8(g.names[s]) + '\t' + KindLabel(g.gameType) + '\t'].Add(g, s);
+      records[zuvelo::Utf16ToUtf8(g.names[s]) + '\t' + KindLabel(g.gameType) + '\t'].Add(g, s);
   Rows rows;
   for (const auto& [key, r] : records) {
     const long wins = r.tsumo + r.ron;
@@ -194,7 +188,7 @@ Rows ExpectedReport(const Games& games, const std::string& chosen) {
 Rows ExpectedCounts(const Games& games) {
   std::map<std::string, Record> records;
   for (const auto& g : games)
-    for (int s = 0; s < g.players; ++s) records[Utf8(g.names[s]) + '\t'].Add(g, s);
+    for (int s = 0; s < g.players; ++s) records[zuvelo::Utf16ToUtf8(g.names[s]) + '\t'].Add(g, s);
   Rows rows;
   for (const auto& [name, r] : records)
     for (long n : {r.games, r.reaches, r.tsumo, r.ron, r.dealIns})
@@ -217,19 +211,19 @@ void ExpectAlignedTables(const std::string& out) {
   }
 }
 
-// Bytes as Latin-1 characters judge the structure well enough; MinGW lacks both identifiers.
-bool WellFormedXml(const std::string& bytes) {
+// MinGW lacks both identifiers.
+bool WellFormedXml(const std::string& utf8) {
   static const CLSID kDomDocument30 = {
       0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
   static const IID kIXMLDOMDocument = {
       0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
   const zuvelo::ComApartment apartment;
   zuvelo::com_ptr<IXMLDOMDocument> document;
-  const std::wstring wide(bytes.begin(), bytes.end());
   VARIANT_BOOL loaded = VARIANT_FALSE;
   return SUCCEEDED(::CoCreateInstance(kDomDocument30, nullptr, CLSCTX_INPROC_SERVER,
                                       kIXMLDOMDocument, document.put_void())) &&
-         SUCCEEDED(document->loadXML(zuvelo::make_bstr(wide).get(), &loaded)) &&
+         SUCCEEDED(document->loadXML(
+             zuvelo::make_bstr(zuvelo::AsWide(zuvelo::Utf8ToUtf16(utf8))).get(), &loaded)) &&
          loaded == VARIANT_TRUE;
 }
 
@@ -259,10 +253,11 @@ TEST(LoganaRun, ExampleScriptsMatchTheGeneratedGamesAndReplayOnlyWhatTheCacheLac
                     report = WinePath(EXAMPLES_DIR "/player_report.js");
   // A name that passes a command line in any code page.
   const auto ascii = std::ranges::find_if(games, [](const auto& g) {
-    return std::ranges::all_of(Utf8(g.names[0]), [](char c) { return c > ' ' && c < 0x7F; });
+    return std::ranges::all_of(zuvelo::Utf16ToUtf8(g.names[0]),
+                               [](char c) { return c > ' ' && c < 0x7F; });
   });
   ASSERT_NE(ascii, games.end());
-  const std::string player = Utf8(ascii->names[0]);
+  const std::string player = zuvelo::Utf16ToUtf8(ascii->names[0]);
   auto setCache = [](const std::vector<std::pair<std::string, std::string>>& entries) {
     std::string text = "var c = external.mjCommand('CREATEINSTANCE::LOGANA1.0').cache;";
     for (const auto& [key, value] : entries) text += "c.set('" + key + "', '" + value + "', '');";

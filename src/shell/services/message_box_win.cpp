@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "base/code_page_win.h"
 #include "shell/services/program_end.h"
 
 namespace zuvelo {
@@ -26,16 +25,6 @@ MessageBoxCall NarrowCall(HWND owner, const char* text, const char* caption, UIN
 }
 
 }  // namespace
-
-std::wstring MessageBoxCall::ShownText(UINT code_page) const {
-  return wide ? wide_text : AnsiToWide(text, code_page);
-}
-
-std::optional<std::wstring> MessageBoxCall::ShownCaption(UINT code_page) const {
-  if (wide) return wide_caption;
-  if (!caption) return std::nullopt;
-  return AnsiToWide(*caption, code_page);
-}
 
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
   if (auto answer = ToHook(NarrowCall(owner, text, caption, style))) return *answer;

@@ -22,11 +22,6 @@ struct MessageBoxCall {
   std::optional<std::wstring> wide_caption;
   UINT style = 0;
   bool fatal = false;  // an internal error: outside tests the program ends after the box
-
-  // What the box shows on a system whose ANSI code page is `code_page`: a narrow box reads its
-  // bytes in it, a wide one shows its own text everywhere.
-  [[nodiscard]] std::wstring ShownText(UINT code_page = CP_ACP) const;
-  [[nodiscard]] std::optional<std::wstring> ShownCaption(UINT code_page = CP_ACP) const;
 };
 
 // Returns the button the user chose.
