@@ -95,26 +95,28 @@ void AppendUtf16(std::u16string& out, char32_t c) {
   }
 }
 
-std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
+namespace {
+
+template <typename Out, typename In>
+Out Transcode(In text, DecodedCharacter (*decode)(In), void (*append)(Out&, char32_t)) {
+  Out out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const DecodedCharacter next = DecodeUtf8(text.substr(i));
-    AppendUtf16(out, next.code_point);
+    const DecodedCharacter next = decode(text.substr(i));
+    append(out, next.code_point);
     i += next.length;
   }
   return out;
 }
 
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  return Transcode(text, DecodeUtf8, AppendUtf16);
+}
+
 std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const DecodedCharacter next = DecodeUtf16(text.substr(i));
-    AppendUtf8(out, next.code_point);
-    i += next.length;
-  }
-  return out;
+  return Transcode(text, DecodeUtf16, AppendUtf8);
 }
 
 }  // namespace zuvelo
